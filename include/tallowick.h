@@ -1,0 +1,272 @@
+/*
+ * tallowick.h - public interface of Tallowick.dll, the diagnostic plug-in
+ * library for 32-bit Windows.
+ *
+ * Valid C99 and C++. Every export and the callback use the cdecl convention.
+ *
+ * How a host uses a check:
+ *     NetworkResult *net = NULL;
+ *     int count = 0;
+ *     if (Check_Network(&net, NULL, &count, 0) == 0 && net) {
+ *         wprintf(L"%ls / %ls\n", net->szVerdict, net->szNetworkState);
+ *     }
+ *     Release_Network(net);
+ *
+ * Rules:
+ *  - A result belongs to the library. Read it in place, never free or relink
+ *    it, and hand it back exactly once to the release export of its check.
+ *    The only field a host writes is ShareResourceNode.nSelected.
+ *  - Lists are singly linked through their last member (pNext); an empty list
+ *    is a null head.
+ *  - Every text field is zero-terminated UTF-16, the empty text when nothing
+ *    was found.
+ *  - Threads: every export runs on the calling thread and calls the callback
+ *    on that thread. Check_HardwareConfig and Check_Network look texts up in
+ *    the message catalogue, which has one shared buffer: never run those two
+ *    on two threads at once. Check_HDD writes the fixed work files
+ *    "defrag.bat" and "defrag.txt" in the host program's directory: run one
+ *    drive survey at a time per host directory. Other checks may run on
+ *    several threads at once.
+ *  - A null result pointer makes a check do nothing and return 1.
+ */
+#ifndef TALLOWICK_H
+#define TALLOWICK_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <wchar.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_MSC_VER) || defined(__MINGW32__)
+#define TALLOWICK_CALL __cdecl
+#else
+#define TALLOWICK_CALL
+#endif
+
+#ifndef TALLOWICK_API
+#define TALLOWICK_API __declspec(dllimport)
+#endif
+
+/* The library's text unit: a UTF-16 code unit (wchar_t on Windows). */
+typedef wchar_t TwChar;
+
+/*
+ * The host's callback. Arguments:
+ *  1 status   progress text for the host to show, or NULL (a cancel poll)
+ *  2-5        always -1
+ *  6 context  the value the host passed to the export, unchanged
+ *  7 message  message text, or NULL
+ *  8 style    message style, 0 when no message is passed
+ *  9 value    pointer to an integer of the library's, or NULL
+ * Return non-zero to ask the running operation to stop.
+ */
+typedef int (TALLOWICK_CALL *CheckCallback)(const TwChar *status, int reserved2,
+                                            int reserved3, int reserved4,
+                                            int reserved5, intptr_t context,
+                                            const TwChar *message, int style,
+                                            int *value);
+
+/* ---- Check_SysInfo ---------------------------------------------------- */
+typedef struct PagingFileNode {
+    TwChar szDrive[12];            /* "C:" */
+    int64_t llInitialSize;         /* megabytes as the system stores them */
+    int64_t llMaximumSize;
+    struct PagingFileNode *pNext;
+} PagingFileNode;
+
+typedef struct EnvironmentVariableNode {
+    TwChar szName[261];
+    TwChar *pszValue;              /* unexpanded text, owned by the node */
+    struct EnvironmentVariableNode *pNext;
+} EnvironmentVariableNode;
+
+typedef struct SysInfoResult {
+    TwChar szOsName[261];
+    TwChar szIeVersion[261];
+    PagingFileNode *pPagingFiles;
+    unsigned char reserved[2052];  /* never written, no meaning */
+    EnvironmentVariableNode *pEnvironment;
+} SysInfoResult;
+
+/* ---- Check_NetInfo ---------------------------------------------------- */
+typedef struct NetInfoResult {
+    TwChar szComputerName[261];
+    TwChar szComment[261];         /* a single blank when none is stored */
+    TwChar szWorkgroup[261];
+    TwChar szIpAddress[51];
+} NetInfoResult;
+
+/* ---- Check_HardwareConfig --------------------------------------------- */
+typedef struct HardwareConfigResult {
+    TwChar szProcessor[1025];
+    TwChar szMemory[1025];
+    TwChar szDiskDrive[1025];
+    TwChar szMonitor[1025];
+    TwChar szVideoController[1025];
+    TwChar szSoundDevice[1025];
+    TwChar szNetworkAdapter[1025];
+    TwChar szCdromDrive[1025];
+    TwChar szPointingDevice[1025];
+} HardwareConfigResult;
+
+/* ---- Check_HDD -------------------------------------------------------- */
+typedef struct HddNode {
+    TwChar szRootPath[5];          /* "C:\" */
+    TwChar szVolumeLabel[261];
+    uint64_t ullTotalBytes;
+    uint64_t ullFreeBytes;
+    TwChar szFragmentation[261];   /* "12%碎片", empty without an analysis */
+    TwChar szAdvice[261];
+    uint32_t dwReserved;           /* always 0 */
+    struct HddNode *pNext;
+} HddNode;
+
+/* ---- Check_Process ---------------------------------------------------- */
+typedef struct ProcessNode {
+    TwChar szName[261];
+    TwChar szOwner[261];
+    int32_t nCpuPercent;
+    TwChar szMemory[261];          /* working set, "10244 K" */
+    struct ProcessNode *pNext;
+} ProcessNode;
+
+/* ---- Check_NetConfig -------------------------------------------------- */
+typedef struct NetConfigNode {
+    TwChar szDescription[261];
+    TwChar szType[261];
+    TwChar szIpAddress[261];
+    TwChar szSubnetMask[261];
+    struct NetConfigNode *pNext;
+} NetConfigNode;
+
+/* ---- Check_Network ---------------------------------------------------- */
+typedef struct NetworkResult {
+    TwChar szVerdict[261];
+    TwChar szNetworkState[261];
+} NetworkResult;
+
+/* ---- Check_ShareResource / Repair_ShareResource ----------------------- */
+typedef struct ShareResourceNode {
+    TwChar szShareName[261];
+    TwChar szPath[261];
+    TwChar szType[261];
+    TwChar szConnections[261];
+    TwChar szRemark[261];
+    int32_t nSelected;             /* set non-zero to have the repair remove it */
+    int32_t nRemoveResult;         /* 0 when gone, else the platform's error code */
+    struct ShareResourceNode *pNext;
+} ShareResourceNode;
+
+/* ---- Check_InstalledApps ---------------------------------------------- */
+typedef struct InstalledAppNode {
+    TwChar szDisplayName[261];
+    TwChar szPublisher[261];
+    struct InstalledAppNode *pNext;
+} InstalledAppNode;
+
+/* ---- Exports (ordinals 1 to 19) --------------------------------------- */
+TALLOWICK_API int TALLOWICK_CALL Check_HDD(HddNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_HardwareConfig(HardwareConfigResult **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_InstalledApps(InstalledAppNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_NetConfig(NetConfigNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_NetInfo(NetInfoResult **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_Network(NetworkResult **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_Process(ProcessNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_ShareResource(ShareResourceNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Check_SysInfo(SysInfoResult **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Release_HDD(HddNode *list);
+TALLOWICK_API int TALLOWICK_CALL Release_HardwareConfig(void *block);
+TALLOWICK_API int TALLOWICK_CALL Release_InstalledApps(InstalledAppNode *list);
+TALLOWICK_API int TALLOWICK_CALL Release_NetConfig(NetConfigNode *list);
+TALLOWICK_API int TALLOWICK_CALL Release_NetInfo(NetInfoResult *record);
+TALLOWICK_API int TALLOWICK_CALL Release_Network(void *record);  /* same entry as Release_HardwareConfig */
+TALLOWICK_API int TALLOWICK_CALL Release_Process(ProcessNode *list);
+TALLOWICK_API int TALLOWICK_CALL Release_ShareResource(ShareResourceNode *list);
+TALLOWICK_API int TALLOWICK_CALL Release_SysInfo(SysInfoResult *record);
+TALLOWICK_API int TALLOWICK_CALL Repair_ShareResource(ShareResourceNode *list, CheckCallback callback, intptr_t context);
+
+/* ---- Layout checks for 32-bit Windows ---------------------------------- */
+#if defined(_WIN32) && !defined(_WIN64)
+#if defined(__cplusplus)
+#define TALLOWICK_ASSERT(c, m) static_assert(c, m)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define TALLOWICK_ASSERT(c, m) _Static_assert(c, m)
+#else /* C99: a negative array size fails the build */
+#define TALLOWICK_CAT2(a, b) a##b
+#define TALLOWICK_CAT(a, b) TALLOWICK_CAT2(a, b)
+#define TALLOWICK_ASSERT(c, m) typedef char TALLOWICK_CAT(tallowick_layout_, __LINE__)[(c) ? 1 : -1]
+#endif
+TALLOWICK_ASSERT(sizeof(TwChar) == 2, "UTF-16 text unit");
+TALLOWICK_ASSERT(sizeof(void *) == 4 && sizeof(intptr_t) == 4, "32-bit pointers");
+
+TALLOWICK_ASSERT(offsetof(PagingFileNode, llInitialSize) == 24, "PagingFileNode");
+TALLOWICK_ASSERT(offsetof(PagingFileNode, llMaximumSize) == 32, "PagingFileNode");
+TALLOWICK_ASSERT(offsetof(PagingFileNode, pNext) == 40, "PagingFileNode");
+TALLOWICK_ASSERT(sizeof(PagingFileNode) == 48, "PagingFileNode");
+
+TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pszValue) == 524, "EnvironmentVariableNode");
+TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pNext) == 528, "EnvironmentVariableNode");
+TALLOWICK_ASSERT(sizeof(EnvironmentVariableNode) == 532, "EnvironmentVariableNode");
+
+TALLOWICK_ASSERT(offsetof(SysInfoResult, szIeVersion) == 522, "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, pPagingFiles) == 1044, "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, reserved) == 1048, "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, pEnvironment) == 3100, "SysInfoResult");
+TALLOWICK_ASSERT(sizeof(SysInfoResult) == 3104, "SysInfoResult");
+
+TALLOWICK_ASSERT(offsetof(NetInfoResult, szComment) == 522, "NetInfoResult");
+TALLOWICK_ASSERT(offsetof(NetInfoResult, szWorkgroup) == 1044, "NetInfoResult");
+TALLOWICK_ASSERT(offsetof(NetInfoResult, szIpAddress) == 1566, "NetInfoResult");
+TALLOWICK_ASSERT(sizeof(NetInfoResult) == 1668, "NetInfoResult");
+
+TALLOWICK_ASSERT(offsetof(HardwareConfigResult, szMemory) == 2050, "HardwareConfigResult");
+TALLOWICK_ASSERT(offsetof(HardwareConfigResult, szPointingDevice) == 8 * 2050, "HardwareConfigResult");
+TALLOWICK_ASSERT(sizeof(HardwareConfigResult) == 9 * 2050, "HardwareConfigResult");
+
+TALLOWICK_ASSERT(offsetof(HddNode, szVolumeLabel) == 10, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, ullTotalBytes) == 536, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, ullFreeBytes) == 544, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, szFragmentation) == 552, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, szAdvice) == 1074, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, dwReserved) == 1596, "HddNode");
+TALLOWICK_ASSERT(offsetof(HddNode, pNext) == 1600, "HddNode");
+TALLOWICK_ASSERT(sizeof(HddNode) == 1608, "HddNode");
+
+TALLOWICK_ASSERT(offsetof(ProcessNode, szOwner) == 522, "ProcessNode");
+TALLOWICK_ASSERT(offsetof(ProcessNode, nCpuPercent) == 1044, "ProcessNode");
+TALLOWICK_ASSERT(offsetof(ProcessNode, szMemory) == 1048, "ProcessNode");
+TALLOWICK_ASSERT(offsetof(ProcessNode, pNext) == 1572, "ProcessNode");
+TALLOWICK_ASSERT(sizeof(ProcessNode) == 1576, "ProcessNode");
+
+TALLOWICK_ASSERT(offsetof(NetConfigNode, szType) == 522, "NetConfigNode");
+TALLOWICK_ASSERT(offsetof(NetConfigNode, szIpAddress) == 1044, "NetConfigNode");
+TALLOWICK_ASSERT(offsetof(NetConfigNode, szSubnetMask) == 1566, "NetConfigNode");
+TALLOWICK_ASSERT(offsetof(NetConfigNode, pNext) == 2088, "NetConfigNode");
+TALLOWICK_ASSERT(sizeof(NetConfigNode) == 2092, "NetConfigNode");
+
+TALLOWICK_ASSERT(offsetof(NetworkResult, szNetworkState) == 522, "NetworkResult");
+TALLOWICK_ASSERT(sizeof(NetworkResult) == 1044, "NetworkResult");
+
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, szPath) == 522, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, szType) == 1044, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, szConnections) == 1566, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, szRemark) == 2088, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, nSelected) == 2612, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, nRemoveResult) == 2616, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, pNext) == 2620, "ShareResourceNode");
+TALLOWICK_ASSERT(sizeof(ShareResourceNode) == 2624, "ShareResourceNode");
+
+TALLOWICK_ASSERT(offsetof(InstalledAppNode, szPublisher) == 522, "InstalledAppNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppNode, pNext) == 1044, "InstalledAppNode");
+TALLOWICK_ASSERT(sizeof(InstalledAppNode) == 1048, "InstalledAppNode");
+#undef TALLOWICK_ASSERT
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TALLOWICK_H */

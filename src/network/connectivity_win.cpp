@@ -1,0 +1,53 @@
+#include "plugin/win_util.h"  // windows.h first
+
+#include <wininet.h>
+
+#include <new>
+
+#include "network/connectivity.h"
+#include "plugin/checks.h"
+#include "plugin/message_catalog.h"
+
+namespace tallowick {
+namespace {
+
+struct InternetHandleTraits {
+    static HINTERNET Invalid() { return nullptr; }
+    static bool Valid(HINTERNET h) { return h != nullptr; }
+    static void Close(HINTERNET h) { InternetCloseHandle(h); }
+};
+using UniqueInternetHandle = UniqueResource<HINTERNET, InternetHandleTraits>;
+
+// Copies the catalogue text of `id` into a field; a missing buffer leaves the
+// field empty (the record is zeroed).
+template <std::size_t N>
+void CopyMessage(wchar_t (&field)[N], const char16_t* id) {
+    const char16_t* text = GetMessageText(id);
+    CopyField(field, text ? TextView(text) : TextView(), 260);
+}
+
+}  // namespace
+
+int ProbeConnection() {
+    UniqueInternetHandle root(InternetOpenW(W(kProbeAgent), INTERNET_OPEN_TYPE_PRECONFIG,
+                                            nullptr, nullptr, 0));
+    if (!root) return 0;
+    // The request handle closes before the root handle.
+    UniqueInternetHandle request(InternetOpenUrlW(root.get(), W(kProbeUrl), nullptr, 0,
+                                                  INTERNET_FLAG_RELOAD, 0));
+    return request ? 1 : 0;
+}
+
+int CheckNetwork(NetworkResult** result, int* count) {
+    NetworkResult* record = new (std::nothrow) NetworkResult();
+    if (record) {
+        ConnectivityMessages ids = MessagesFor(ProbeConnection() == 1);
+        CopyMessage(record->szVerdict, ids.verdictId);
+        CopyMessage(record->szNetworkState, ids.stateId);
+    }
+    *result = record;
+    *count = 1;
+    return 0;
+}
+
+}  // namespace tallowick

@@ -1,0 +1,43 @@
+/* A host written in C99: the public header compiles as C and the import
+ * library links. Calls only checks that stay on this machine. */
+#include <stdio.h>
+
+#include "tallowick.h"
+
+static int failures = 0;
+
+#define EXPECT(cond)                                                  \
+    do {                                                              \
+        if (!(cond)) {                                                \
+            fprintf(stderr, "c_host: failed: %s (line %d)\n", #cond, __LINE__); \
+            ++failures;                                               \
+        }                                                             \
+    } while (0)
+
+int main(void) {
+    SysInfoResult *sys = NULL;
+    NetInfoResult *net = NULL;
+    InstalledAppNode *apps = NULL;
+    int count = -1;
+
+    EXPECT(Check_SysInfo(&sys, NULL, &count, 0) == 0);
+    EXPECT(sys != NULL);
+    EXPECT(Release_SysInfo(sys) == 0);
+
+    EXPECT(Check_NetInfo(&net, NULL, NULL, 0) == 0);
+    EXPECT(net != NULL);
+    EXPECT(Release_NetInfo(net) == 0);
+
+    EXPECT(Check_InstalledApps(&apps, NULL, &count, 0) == 0);
+    EXPECT(Release_InstalledApps(apps) == 0);
+
+    /* Null pointers from a host never crash the library. */
+    EXPECT(Check_Network(NULL, NULL, NULL, 0) == 1);
+    EXPECT(Release_SysInfo(NULL) == 1);
+    EXPECT(Release_NetInfo(NULL) == 1);
+    EXPECT(Release_Network(NULL) == 0);
+    EXPECT(Repair_ShareResource(NULL, NULL, 0) == 0);
+
+    if (failures == 0) printf("c_host: all checks passed\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+#!/bin/bash
+# check_exports.sh OBJDUMP DLL DEF
+# The DLL's export table holds exactly the .def's names with its ordinals,
+# and aliases (Name2 = Name1) share their target's entry point.
+set -euo pipefail
+objdump="$1" dll="$2" def="$3"
+
+# Expected: "ordinal name target" from the .def.
+expected=$(awk '/@/ {
+    name=$1; target=$1
+    if ($2 == "=") { target=$3 }
+    for (i=1;i<=NF;i++) if ($i ~ /^@/) { ord=substr($i,2) }
+    print ord, name, target }' "$def" | sort -n)
+
+dump=$("$objdump" -p "$dll")
+# Address table: "[   n] +base[  ord] rva Export RVA"
+addresses=$(echo "$dump" | sed -n '/^Export Address Table/,/^$/p' |
+    sed -nE 's/^\s*\[\s*[0-9]+\] \+base\[\s*([0-9]+)\]\s+([0-9a-f]+).*/\1 \2/p')
+base=$(echo "$dump" | sed -nE 's/^Export Address Table -- Ordinal Base ([0-9]+).*/\1/p')
+# Name table: "[   n] Name", n being the ordinal less the base.
+names=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+    sed -nE 's/^\s*\[\s*([0-9]+)\]\s+(\S+)\s*$/\1 \2/p' | awk -v b="$base" '{print $1 + b, $2}')
+
+fail=0
+actual_names=$(echo "$names" | sort -n)
+expected_names=$(echo "$expected" | awk '{print $1, $2}')
+if [ "$actual_names" != "$expected_names" ]; then
+    echo "export names/ordinals differ from the .def:"
+    diff <(echo "$expected_names") <(echo "$actual_names") || true
+    fail=1
+fi
+count=$(echo "$names" | grep -c . || true)
+if [ "$count" != 19 ]; then echo "expected 19 exported names, found $count"; fail=1; fi
+
+rva_of() { echo "$addresses" | awk -v o="$1" '$1 == o {print $2}'; }
+ord_of() { echo "$expected" | awk -v n="$1" '$2 == n {print $1}'; }
+while read -r ord name target; do
+    if [ "$name" != "$target" ]; then
+        a=$(rva_of "$ord"); b=$(rva_of "$(ord_of "$target")")
+        if [ -z "$a" ] || [ "$a" != "$b" ]; then
+            echo "$name (@$ord) does not share $target's entry point ($a vs $b)"; fail=1
+        fi
+    fi
+done <<< "$expected"
+
+# Only Windows system DLLs are imported.
+imports=$(echo "$dump" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'A-Z' 'a-z' | sort -u)
+for dllname in $imports; do
+    case "$dllname" in
+        libgcc*|libstdc++*|libwinpthread*) echo "imports a runtime DLL: $dllname"; fail=1 ;;
+    esac
+done
+
+if [ $fail -eq 0 ]; then echo "export table matches the .def (19 names)"; fi
+exit $fail

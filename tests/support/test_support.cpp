@@ -1,0 +1,338 @@
+#include "test_support.h"
+
+#include <shlwapi.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "plugin/text.h"
+
+namespace tw {
+
+std::wstring BinDir() { return TALLOWICK_BIN_DIR; }
+std::wstring TestsDir() { return TALLOWICK_TESTS_DIR; }
+
+std::wstring ProgramDir() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.rfind(L'\\') + 1);
+}
+
+Library::Library(const std::wstring& dllPath) {
+    module_ = LoadLibraryW(dllPath.c_str());
+#define TW_RESOLVE(name) name##_ = get<decltype(name##_)>(#name)
+    TW_RESOLVE(Check_HDD);
+    TW_RESOLVE(Check_HardwareConfig);
+    TW_RESOLVE(Check_InstalledApps);
+    TW_RESOLVE(Check_NetConfig);
+    TW_RESOLVE(Check_NetInfo);
+    TW_RESOLVE(Check_Network);
+    TW_RESOLVE(Check_Process);
+    TW_RESOLVE(Check_ShareResource);
+    TW_RESOLVE(Check_SysInfo);
+    TW_RESOLVE(Release_HDD);
+    TW_RESOLVE(Release_HardwareConfig);
+    TW_RESOLVE(Release_InstalledApps);
+    TW_RESOLVE(Release_NetConfig);
+    TW_RESOLVE(Release_NetInfo);
+    TW_RESOLVE(Release_Network);
+    TW_RESOLVE(Release_Process);
+    TW_RESOLVE(Release_ShareResource);
+    TW_RESOLVE(Release_SysInfo);
+    TW_RESOLVE(Repair_ShareResource);
+#undef TW_RESOLVE
+}
+
+Library::~Library() {
+    if (module_) FreeLibrary(module_);
+}
+
+FARPROC Library::raw(const char* name) const {
+    return module_ ? GetProcAddress(module_, name) : nullptr;
+}
+
+// ---- registry ---------------------------------------------------------------
+
+static void DeleteTree(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        for (;;) {
+            wchar_t name[512];
+            DWORD len = 512;
+            if (RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            DeleteTree(key, name);
+        }
+        RegCloseKey(key);
+    }
+    RegDeleteKeyW(root, path.c_str());
+}
+
+ScopedRegKey::ScopedRegKey(HKEY root, const std::wstring& path) : root_(root), path_(path) {
+    DeleteTree(root_, path_);
+    if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
+        ERROR_SUCCESS) {
+        key_ = nullptr;
+    }
+}
+
+ScopedRegKey::~ScopedRegKey() {
+    if (key_) RegCloseKey(key_);
+    DeleteTree(root_, path_);
+}
+
+LONG ScopedRegKey::setString(const std::wstring& name, const std::wstring& value, DWORD type) {
+    return RegSetValueExW(key_, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG ScopedRegKey::setBytes(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    return RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+LONG ScopedRegKey::setDword(const std::wstring& name, DWORD value) {
+    return RegSetValueExW(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+}
+
+SavedRegValue::SavedRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& name)
+    : root_(root), keyPath_(keyPath), name_(name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD size = 0;
+        if (RegQueryValueExW(key, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            data_.resize(size);
+            if (RegQueryValueExW(key, name_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS) {
+                existed_ = true;
+                data_.resize(size);
+            }
+        }
+        RegCloseKey(key);
+    }
+}
+
+SavedRegValue::~SavedRegValue() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    if (existed_) {
+        RegSetValueExW(key, name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    } else {
+        RegDeleteValueW(key, name_.c_str());
+    }
+    RegCloseKey(key);
+}
+
+LONG SavedRegValue::setString(const std::wstring& value, DWORD type) {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(key, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return rc;
+}
+
+LONG SavedRegValue::setDword(DWORD value) {
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(key, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+    RegCloseKey(key);
+    return rc;
+}
+
+LONG SavedRegValue::remove() {
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegDeleteValueW(key, name_.c_str());
+    RegCloseKey(key);
+    return rc;
+}
+
+static const wchar_t kInternetSettings[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+ScopedProxy::ScopedProxy(int port)
+    : enable_(HKEY_CURRENT_USER, kInternetSettings, L"ProxyEnable"),
+      server_(HKEY_CURRENT_USER, kInternetSettings, L"ProxyServer"),
+      override_(HKEY_CURRENT_USER, kInternetSettings, L"ProxyOverride") {
+    enable_.setDword(1);
+    server_.setString(L"127.0.0.1:" + std::to_wstring(port));
+    override_.remove();
+}
+
+// ---- loopback HTTP ------------------------------------------------------------
+
+namespace {
+struct WinsockInit {
+    WinsockInit() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+};
+void EnsureWinsock() { static WinsockInit init; }
+}  // namespace
+
+LoopbackHttpServer::LoopbackHttpServer(int status) : status_(status) {
+    EnsureWinsock();
+    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+    listen(listener_, 16);
+    int len = sizeof(addr);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { run(); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    stop_ = true;
+    closesocket(listener_);
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string LoopbackHttpServer::lastRequestLine() const {
+    while (lineLock_.exchange(true)) Sleep(0);
+    std::string copy = lastLine_;
+    lineLock_ = false;
+    return copy;
+}
+
+void LoopbackHttpServer::run() {
+    while (!stop_) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(listener_, &set);
+        timeval tv{0, 50000};
+        int ready = select(0, &set, nullptr, nullptr, &tv);
+        if (stop_) break;
+        if (ready <= 0) continue;
+        SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) continue;
+        std::string request;
+        char buf[2048];
+        while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+            int n = recv(client, buf, sizeof(buf), 0);
+            if (n <= 0) break;
+            request.append(buf, n);
+        }
+        {
+            while (lineLock_.exchange(true)) Sleep(0);
+            lastLine_ = request.substr(0, request.find("\r\n"));
+            lineLock_ = false;
+        }
+        ++requests_;
+        std::string body = "status " + std::to_string(status_);
+        std::string response = "HTTP/1.1 " + std::to_string(status_) + " Test\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        send(client, response.data(), static_cast<int>(response.size()), 0);
+        shutdown(client, SD_SEND);
+        closesocket(client);
+    }
+}
+
+int ClosedLoopbackPort() {
+    EnsureWinsock();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+    int len = sizeof(addr);
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    closesocket(s);
+    return ntohs(addr.sin_port);
+}
+
+// ---- files ----------------------------------------------------------------------
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    for (int i = 0; i < 1000 && path_.empty(); ++i) {
+        std::wstring candidate = std::wstring(base) + L"tw" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                                 std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(i);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) path_ = candidate;
+    }
+}
+
+static void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(dir.c_str());
+}
+
+TempDir::~TempDir() {
+    if (!path_.empty()) RemoveTree(path_);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::string();
+    std::string out;
+    char buf[65536];
+    DWORD n = 0;
+    while (ReadFile(f, buf, sizeof(buf), &n, nullptr) && n > 0) out.append(buf, n);
+    CloseHandle(f);
+    return out;
+}
+
+bool MakeDirs(const std::wstring& path) {
+    for (std::size_t pos = path.find(L'\\', 3); ; pos = path.find(L'\\', pos + 1)) {
+        std::wstring part = path.substr(0, pos);
+        CreateDirectoryW(part.c_str(), nullptr);
+        if (pos == std::wstring::npos) break;
+    }
+    DWORD attr = GetFileAttributesW(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Utf16Bom(const std::wstring& text) {
+    std::string out("\xFF\xFE", 2);
+    out.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& s) {
+    std::u16string t = tallowick::FromUtf8(s);
+    return std::wstring(t.begin(), t.end());
+}
+
+std::string ToUtf8(const std::wstring& s) {
+    std::u16string t(s.begin(), s.end());
+    return tallowick::ToUtf8(t);
+}
+
+}  // namespace tw
