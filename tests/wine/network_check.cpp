@@ -144,3 +144,43 @@ TEST(Network, CatalogueChangesTakeEffectAtTheNextCall) {
 }
 
 }  // namespace
+
+namespace {
+
+// Odd catalogue files: the check never crashes, both fields stay terminated
+// inside their width, and a file it cannot use gives the ids themselves.
+TEST(Network, OddCatalogueFilesKeepFieldsTerminated) {
+    std::string binary;
+    for (int i = 0; i < 70000; ++i) binary.push_back(static_cast<char>((i * 7919 + 13) & 0xFF));
+    std::string huge = tw::Utf16Bom(L"[Tallowick]\r\n");
+    for (int i = 0; i < 20000; ++i) huge += tw::Utf16Bom(L"").substr(2) + std::string("K\0=\0v\0\r\0\n\0", 10);
+    huge += std::string("H\0a\0v\0e\0F\0a\0u\0l\0t\0=\0B\0i\0g\0\r\0\n\0", 32);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::wstring verdict;  // empty: anything terminated is acceptable
+    } cases[] = {
+        {"utf-8 without BOM, ascii", "[Tallowick]\r\nHaveFault=plain\r\n", L""},
+        {"binary", binary, L""},
+        {"missing section", tw::Utf16Bom(L"[Other]\r\nHaveFault=x\r\n"), L"HaveFault"},
+        {"empty file", "", L"HaveFault"},
+        {"empty value", tw::Utf16Bom(L"[Tallowick]\r\nHaveFault=\r\n"), L""},
+        {"huge file", huge, L""},
+    };
+    for (const Case& c : cases) {
+        LibraryCopy copy(&c.bytes);
+        tw::Library lib(copy.dll);
+        ASSERT_TRUE(lib.loaded()) << c.name;
+        tw::ScopedProxy proxy(tw::ClosedLoopbackPort());
+        NetworkResult* result = nullptr;
+        int count = 0;
+        ASSERT_EQ(lib.Check_Network_(&result, nullptr, &count, 0), 0) << c.name;
+        ASSERT_NE(result, nullptr) << c.name;
+        EXPECT_LT(wcsnlen(result->szVerdict, 261), 261u) << c.name;
+        EXPECT_LT(wcsnlen(result->szNetworkState, 261), 261u) << c.name;
+        if (!c.verdict.empty()) EXPECT_EQ(std::wstring(result->szVerdict), c.verdict) << c.name;
+        lib.Release_Network_(result);
+    }
+}
+
+}  // namespace
