@@ -1,6 +1,7 @@
 // The OS family and the display name end to end, one emulated Windows version
 // per case: the case sets the version Wine reports to os_probe.exe and starts
-// it in a new process.
+// it in a new process. The prefix lock is for the HKLM values some cases
+// change (stored product name, hotfix key), which every program reads.
 // ctest-lock: prefix
 #include <gtest/gtest.h>
 
@@ -20,7 +21,9 @@ struct ProbeResult {
 // and reads what it wrote.
 ProbeResult RunProbe(const std::wstring& version) {
     ProbeResult result;
-    tw::SavedRegValue setting(HKEY_CURRENT_USER, L"Software\\Wine", L"Version");
+    // The per-program setting: it reaches os_probe.exe alone, never another
+    // program that starts in the prefix meanwhile.
+    tw::SavedRegValue setting(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\os_probe.exe", L"Version");
     if (version.empty()) setting.remove();
     else EXPECT_EQ(setting.setString(version), ERROR_SUCCESS);
 
