@@ -37,6 +37,24 @@ bool WriteBatch(const Text& batchPath, const Text& command) {
     return ok;
 }
 
+template <typename F>
+F Kernel32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// Job objects are found at run time, so that the library still loads on
+// systems that have none (before Windows 2000); there the batch runs without.
+struct JobApi {
+    decltype(&CreateJobObjectW) create = Kernel32Function<decltype(create)>("CreateJobObjectW");
+    decltype(&SetInformationJobObject) setInformation =
+        Kernel32Function<decltype(setInformation)>("SetInformationJobObject");
+    decltype(&QueryInformationJobObject) queryInformation =
+        Kernel32Function<decltype(queryInformation)>("QueryInformationJobObject");
+    decltype(&AssignProcessToJobObject) assign = Kernel32Function<decltype(assign)>("AssignProcessToJobObject");
+    decltype(&TerminateJobObject) terminate = Kernel32Function<decltype(terminate)>("TerminateJobObject");
+    bool available() const { return create && setInformation && queryInformation && assign && terminate; }
+};
+
 // The batch's processes: the command interpreter and whatever it starts.
 // They run in a job object that kills them all when it is closed, so no
 // defragmenter outlives its analysis.
@@ -45,11 +63,11 @@ public:
     ~BatchRun() { Stop(); }
 
     bool Start(const Text& batchPath) {
-        job_.reset(CreateJobObjectW(nullptr, nullptr));
+        if (api_.available()) job_.reset(api_.create(nullptr, nullptr));
         if (job_) {
             JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
             limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-            if (!SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            if (!api_.setInformation(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
                 job_.reset();
             }
         }
@@ -75,7 +93,7 @@ public:
         UniqueHandle thread(info.hThread);
         // Without a job (nested jobs are not supported before Windows 8) only
         // the command interpreter itself can be stopped.
-        if (job_ && !AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
+        if (job_ && !api_.assign(job_.get(), process_.get())) job_.reset();
         ResumeThread(thread.get());
         return true;
     }
@@ -88,7 +106,7 @@ public:
     void Stop() {
         if (!process_) return;
         if (job_) {
-            if (ActiveProcesses() > 0) TerminateJobObject(job_.get(), 0);
+            if (ActiveProcesses() > 0) api_.terminate(job_.get(), 0);
             DWORD start = GetTickCount();
             while (ActiveProcesses() > 0 && GetTickCount() - start < kTeardownMs) Sleep(10);
             job_.reset();
@@ -102,13 +120,14 @@ public:
 private:
     DWORD ActiveProcesses() const {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-        if (!QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
+        if (!api_.queryInformation(job_.get(), JobObjectBasicAccountingInformation, &accounting,
                                        sizeof accounting, nullptr)) {
             return 0;
         }
         return accounting.ActiveProcesses;
     }
 
+    JobApi api_;
     UniqueHandle job_;
     UniqueHandle process_;
 };
@@ -121,12 +140,13 @@ Text DefragmenterPath() {
     Text systemDir = (n > 0 && n < kPathBound) ? Text(U16(dir), n) : Text(u"C:\\WINDOWS\\system32");
 
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    auto isWow64 = Kernel32Function<IsWow64ProcessFn>("IsWow64Process");
     BOOL wow64 = FALSE;
     if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) {
         wchar_t windows[kPathBound] = {};
-        UINT w = GetSystemWindowsDirectoryW(windows, kPathBound);
+        // A system with WOW64 has this function; older ones never get here.
+        auto windowsDirectory = Kernel32Function<decltype(&GetSystemWindowsDirectoryW)>("GetSystemWindowsDirectoryW");
+        UINT w = windowsDirectory ? windowsDirectory(windows, kPathBound) : 0;
         if (w > 0 && w < kPathBound) {
             Text sysnative = Text(U16(windows), w);
             if (sysnative.back() != u'\\') sysnative += u'\\';
