@@ -47,14 +47,27 @@ std::wstring StandInDir() { return tw::TestsDir() + L"\\netapi32"; }
 // Starts `commandLine`, whose program is named `program`, with the
 // stand-in's table and log set and netapi32 loaded from the program's own
 // folder; waits for it and returns its exit code.
+// With `stdinFile`, the program's standard input comes from that file and
+// its standard output goes to "stdout.txt" in `dir`.
 DWORD RunWithStandIn(const tw::TempDir& dir, const std::wstring& program, const std::wstring& commandLine,
-                     const std::wstring& workDir) {
+                     const std::wstring& workDir, const std::wstring& stdinFile = std::wstring()) {
     tw::ScopedRegKey overrides(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides");
     EXPECT_EQ(overrides.setString(L"netapi32", L"native,builtin"), ERROR_SUCCESS);
     SetEnvironmentVariableW(L"TALLOWICK_SHARE_TABLE", dir.file(L"table.txt").c_str());
     SetEnvironmentVariableW(L"TALLOWICK_SHARE_LOG", dir.file(L"calls.log").c_str());
     STARTUPINFOW si = {};
     si.cb = sizeof si;
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE in = INVALID_HANDLE_VALUE, out = INVALID_HANDLE_VALUE;
+    if (!stdinFile.empty()) {
+        in = CreateFileW(stdinFile.c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING, 0, nullptr);
+        out = CreateFileW(dir.file(L"stdout.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
+                          nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = in;
+        si.hStdOutput = out;
+        si.hStdError = out;
+    }
     PROCESS_INFORMATION pi = {};
     std::wstring cmd = commandLine;
     DWORD code = 98;
@@ -64,6 +77,8 @@ DWORD RunWithStandIn(const tw::TempDir& dir, const std::wstring& program, const 
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     return code;
 }
 
@@ -249,6 +264,65 @@ TEST(Shares, RepairRemovesTheSelectedSharesAndReportsEach) {
         EXPECT_EQ(WithPrefix(run.out, "after|"), c.after) << c.name;
         EXPECT_EQ(WithPrefix(run.out, "repair "), std::vector<std::string>{"repair rc=0"}) << c.name;
         EXPECT_EQ(WithPrefix(run.out, "release "), std::vector<std::string>{"release rc=0"}) << c.name;
+    }
+}
+
+// The command-line host's removal: a copy of tallowick.exe and the library
+// beside the stand-in.
+struct HostRemoval {
+    DWORD exitCode = 99;
+    std::string output;
+    std::vector<std::string> log;
+};
+
+HostRemoval RunHostRemoval(const std::wstring& args, const std::string& answer) {
+    tw::TempDir dir;
+    HostRemoval r;
+    std::wstring bin = dir.file(L"bin");
+    tw::MakeDirs(bin);
+    CopyFileW((tw::BinDir() + L"\\tallowick.exe").c_str(), (bin + L"\\tallowick.exe").c_str(), FALSE);
+    CopyFileW((tw::BinDir() + L"\\Tallowick.dll").c_str(), (bin + L"\\Tallowick.dll").c_str(), FALSE);
+    CopyFileW((StandInDir() + L"\\netapi32.dll").c_str(), (bin + L"\\netapi32.dll").c_str(), FALSE);
+    EXPECT_TRUE(tw::WriteFileBytes(dir.file(L"table.txt"), kRepairTable));
+    EXPECT_TRUE(tw::WriteFileBytes(dir.file(L"stdin.txt"), answer));
+    r.exitCode = RunWithStandIn(dir, L"tallowick.exe", L"\"" + bin + L"\\tallowick.exe\" " + args, bin,
+                                dir.file(L"stdin.txt"));
+    r.output = tw::ReadFileBytes(dir.file(L"stdout.txt"));
+    r.log = Lines(tw::ReadFileBytes(dir.file(L"calls.log")));
+    return r;
+}
+
+TEST(Shares, HostRemovesNamedSharesAfterConfirmation) {
+    const struct {
+        const char* name;
+        std::wstring args;
+        std::string answer;
+        std::vector<std::string> dels;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"confirmed on the console",
+         L"shares --remove ALPHA --remove delta --remove nosuch",
+         "y\n",
+         {"del server=- name=alpha reserved=0 -> 0", "del server=- name=delta reserved=0 -> 5"},
+         {"Stop sharing alpha, delta? [y/N]", "nosuch: not shared", "removed", "failed, error 5 (access denied)"}},
+        {"declined", L"shares --remove alpha", "n\n", {}, {"not confirmed: nothing removed"}},
+        {"no answer at all", L"shares --remove alpha", "", {}, {"not confirmed: nothing removed"}},
+        {"--yes asks nothing",
+         L"shares --remove gamma --yes --json",
+         "",
+         {"del server=- name=gamma reserved=0 -> 2310"},
+         {"\"removals\"", "\"nRemoveResult\": 0", "\"szConnections\": \"1\"", "\"nSelected\": 1"}},
+    };
+    for (const auto& c : cases) {
+        HostRemoval r = RunHostRemoval(c.args, c.answer);
+        EXPECT_EQ(r.exitCode, 0u) << c.name << "\n" << r.output;
+        EXPECT_EQ(WithPrefix(r.log, "del "), c.dels) << c.name;
+        for (const std::string& text : c.shown) {
+            EXPECT_NE(r.output.find(text), std::string::npos) << c.name << ": no \"" << text << "\" in\n" << r.output;
+        }
+        if (c.answer.empty() && c.args.find(L"--yes") != std::wstring::npos) {
+            EXPECT_EQ(r.output.find("[y/N]"), std::string::npos) << c.name;
+        }
     }
 }
 
