@@ -1,13 +1,10 @@
 // Check_NetConfig: the network adapters as IP Helper reports them.
-#include "plugin/win_util.h"
-
-#include <iphlpapi.h>
+#include "network/netconfig_query.h"
 
 #include <memory>
 #include <new>
 
 #include "network/netconfig.h"
-#include "plugin/checks.h"
 
 namespace tallowick {
 
@@ -32,17 +29,21 @@ AdapterFacts FactsOf(const IP_ADAPTER_INFO& adapter) {
 }  // namespace
 
 int CheckNetConfig(NetConfigNode** result, int* count) {
+    return CheckNetConfigWith(&GetAdaptersInfo, result, count);
+}
+
+int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* count) {
     *count = 0;
     ULONG size = static_cast<ULONG>(kAdapterRecordBytes);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
     if (!buffer) return 1;
-    ULONG status = GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
+    ULONG status = query(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
     if (status == ERROR_BUFFER_OVERFLOW) {
         buffer.reset(new (std::nothrow) char[size]);
         if (!buffer) return 1;
     }
     // Only the second call's answer counts.
-    status = GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
+    status = query(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
     if (status != ERROR_SUCCESS) return 1;
 
     // The records are walked by their links only: the platform's record may
