@@ -1,0 +1,169 @@
+// Cost of the process list against one plain pass over the processes.
+//
+// For each session size it starts sleeping copies of itself until the session
+// holds that many processes, then times (median of several rounds):
+//   - baseline: EnumProcesses, and for each process OpenProcess, its base name
+//     and its memory counters;
+//   - Check_Process through the library's check body, list released.
+// It prints both, their ratio and the time per process, and ends the children.
+//
+//   bench_process.exe [SIZE...]      default sizes: 50 200
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "plugin/checks.h"
+
+namespace {
+
+const wchar_t kReadyName[] = L"Local\\TallowickBenchProcessReady";
+
+double Now() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+int CountProcesses() {
+    std::vector<DWORD> ids(8192);
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * 4), &bytes)) return -1;
+    return static_cast<int>(bytes / 4);
+}
+
+// The children: sleeping copies of this program, ended by the parent.
+class Children {
+public:
+    Children() {
+        job_ = CreateJobObjectW(nullptr, nullptr);
+        if (job_) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        }
+        ready_ = CreateSemaphoreW(nullptr, 0, 100000, kReadyName);
+    }
+    ~Children() {
+        for (HANDLE h : processes_) {
+            TerminateProcess(h, 0);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+        if (ready_) CloseHandle(ready_);
+        if (job_) CloseHandle(job_);
+    }
+    bool start(int n) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        for (int i = 0; i < n; ++i) {
+            std::wstring cmd = L"\"" + std::wstring(self) + L"\" --child";
+            STARTUPINFOW si = {};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi = {};
+            if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                &si, &pi)) {
+                std::fprintf(stderr, "CreateProcessW failed: %lu\n", GetLastError());
+                return false;
+            }
+            if (job_) AssignProcessToJobObject(job_, pi.hProcess);
+            CloseHandle(pi.hThread);
+            processes_.push_back(pi.hProcess);
+        }
+        // Each child signals once it has finished loading.
+        for (int i = 0; i < n; ++i) {
+            if (WaitForSingleObject(ready_, 30000) != WAIT_OBJECT_0) {
+                std::fprintf(stderr, "child %d did not start\n", i);
+                return false;
+            }
+        }
+        return true;
+    }
+    int started() const { return static_cast<int>(processes_.size()); }
+
+private:
+    HANDLE job_ = nullptr;
+    HANDLE ready_ = nullptr;
+    std::vector<HANDLE> processes_;
+};
+
+// One plain pass: every process opened, its base name and memory counters read.
+int BaselinePass() {
+    std::vector<DWORD> ids(8192);
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * 4), &bytes)) return 0;
+    int named = 0;
+    for (DWORD i = 0; i < bytes / 4; ++i) {
+        HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        if (!h) continue;
+        wchar_t name[MAX_PATH];
+        if (GetModuleBaseNameW(h, nullptr, name, MAX_PATH)) ++named;
+        PROCESS_MEMORY_COUNTERS pmc = {};
+        pmc.cb = sizeof pmc;
+        GetProcessMemoryInfo(h, &pmc, sizeof pmc);
+        CloseHandle(h);
+    }
+    return named;
+}
+
+int CheckPass() {
+    ProcessNode* list = nullptr;
+    int count = 0;
+    tallowick::CheckProcess(&list, &count);
+    tallowick::ReleaseProcess(list);
+    return count;
+}
+
+template <typename F>
+double Median(int rounds, F f) {
+    std::vector<double> t;
+    for (int i = 0; i < rounds; ++i) {
+        double s = Now();
+        f();
+        t.push_back(Now() - s);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--child") {
+        HANDLE ready = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE, FALSE, kReadyName);
+        if (ready) ReleaseSemaphore(ready, 1, nullptr);
+        Sleep(INFINITE);
+        return 0;
+    }
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {50, 200};
+    std::sort(sizes.begin(), sizes.end());
+
+    const int rounds = 7;
+    Children children;
+    std::printf("%-10s %-10s %-14s %-14s %-8s %-16s %-16s\n", "target", "processes", "baseline ms", "check ms",
+                "ratio", "baseline us/proc", "check us/proc");
+    for (int target : sizes) {
+        const int have = CountProcesses();
+        if (have < target && !children.start(target - have)) return 1;
+        CheckPass();  // warm up: libraries loaded, privilege enabled
+        BaselinePass();
+        const int n = CountProcesses();
+        const double base = Median(rounds, BaselinePass);
+        const double check = Median(rounds, CheckPass);
+        std::printf("%-10d %-10d %-14.2f %-14.2f %-8.2f %-16.1f %-16.1f\n", target, n, base * 1e3, check * 1e3,
+                    check / base, base * 1e6 / n, check * 1e6 / n);
+        std::fflush(stdout);
+    }
+    return 0;
+}
