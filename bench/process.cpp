@@ -5,9 +5,11 @@
 //   - baseline: EnumProcesses, and for each process OpenProcess, its base name
 //     and its memory counters;
 //   - Check_Process through the library's check body, list released.
-// It prints both, their ratio and the time per process, and ends the children.
+// It prints both, the median of their per-round ratios and the time per
+// process, and ends the children. With --parts it also times each part of the
+// check alone.
 //
-//   bench_process.exe [SIZE...]      default sizes: 50 200
+//   bench_process.exe [--parts] [SIZE...]      default sizes: 50 200
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "plugin/checks.h"
+#include "process/process_win.h"
 
 namespace {
 
@@ -115,12 +118,62 @@ int BaselinePass() {
     return named;
 }
 
+// The parts of one check, each timed alone.
+std::vector<DWORD> Ids() {
+    std::vector<DWORD> ids;
+    tallowick::EnumerateProcessIds(ids);
+    return ids;
+}
+
+void PartsPass(const std::vector<DWORD>& ids, int part) {
+    if (part == 0) { Ids(); return; }
+    if (part == 1) { tallowick::TakeProcessorTimes(); return; }
+    if (part == 2) { tallowick::WtsProcessList l; l.Fetch(); return; }
+    tallowick::AccountNameCache cache;
+    for (DWORD id : ids) {
+        HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+        if (!h) continue;
+        HMODULE m = nullptr;
+        DWORD needed = 0;
+        wchar_t name[MAX_PATH];
+        PROCESS_MEMORY_COUNTERS pmc = {};
+        pmc.cb = sizeof pmc;
+        HANDLE token = nullptr;
+        wchar_t owner[261];
+        switch (part) {
+        case 4: EnumProcessModules(h, &m, sizeof m, &needed); break;
+        case 5: GetModuleBaseNameW(h, nullptr, name, MAX_PATH); break;
+        case 6: GetModuleFileNameExW(h, nullptr, name, MAX_PATH); break;
+        case 7: GetProcessMemoryInfo(h, &pmc, sizeof pmc); break;
+        case 8:
+            if (OpenProcessToken(h, TOKEN_QUERY, &token)) tallowick::GetOwnerFromToken(owner, token, &cache);
+            break;
+        case 9:
+            if (OpenProcessToken(h, TOKEN_QUERY, &token)) tallowick::GetOwnerFromToken(owner, token);
+            break;
+        default: break;
+        }
+        CloseHandle(h);
+    }
+}
+
+const char* const kPartNames[] = {
+    "EnumProcesses (grown)", "process snapshot", "terminal-services list", "OpenProcess alone",
+    "Open+EnumProcessModules", "Open+GetModuleBaseNameW", "Open+GetModuleFileNameExW", "Open+memory counters",
+    "Open+token owner (cached)", "Open+token owner (uncached)"};
+constexpr int kParts = 10;
+
 int CheckPass() {
     ProcessNode* list = nullptr;
     int count = 0;
     tallowick::CheckProcess(&list, &count);
     tallowick::ReleaseProcess(list);
     return count;
+}
+
+double MedianOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 template <typename F>
@@ -145,11 +198,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    bool parts = false;  // --parts: time each part of the check as well
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--parts") parts = true;
+        else sizes.push_back(std::atoi(argv[i]));
+    }
     if (sizes.empty()) sizes = {50, 200};
     std::sort(sizes.begin(), sizes.end());
 
-    const int rounds = 7;
+    const int rounds = 11;
     Children children;
     std::printf("%-10s %-10s %-14s %-14s %-8s %-16s %-16s\n", "target", "processes", "baseline ms", "check ms",
                 "ratio", "baseline us/proc", "check us/proc");
@@ -159,11 +216,32 @@ int main(int argc, char** argv) {
         CheckPass();  // warm up: libraries loaded, privilege enabled
         BaselinePass();
         const int n = CountProcesses();
-        const double base = Median(rounds, BaselinePass);
-        const double check = Median(rounds, CheckPass);
+        // Rounds alternate between the two, so that load from elsewhere on
+        // the machine falls on both alike; medians of each and of the ratios.
+        std::vector<double> bases, checks, ratios;
+        for (int r = 0; r < rounds; ++r) {
+            double s = Now();
+            BaselinePass();
+            const double b = Now() - s;
+            s = Now();
+            CheckPass();
+            const double c = Now() - s;
+            bases.push_back(b);
+            checks.push_back(c);
+            ratios.push_back(c / b);
+        }
+        const double base = MedianOf(bases);
+        const double check = MedianOf(checks);
         std::printf("%-10d %-10d %-14.2f %-14.2f %-8.2f %-16.1f %-16.1f\n", target, n, base * 1e3, check * 1e3,
-                    check / base, base * 1e6 / n, check * 1e6 / n);
+                    MedianOf(ratios), base * 1e6 / n, check * 1e6 / n);
         std::fflush(stdout);
+        if (parts) {
+            const std::vector<DWORD> ids = Ids();
+            for (int part = 0; part < kParts; ++part) {
+                const double t = Median(rounds, [&] { PartsPass(ids, part); });
+                std::printf("    %-28s %9.2f ms\n", kPartNames[part], t * 1e3);
+            }
+        }
     }
     return 0;
 }

@@ -34,6 +34,29 @@ void CopyEntry(const ProcessEntry& entry, ProcessNode* node) {
 
 }  // namespace
 
+bool ReadExecutableName(HANDLE process, Text& baseName) {
+    // The executable's module (a null module handle stands for it) and its
+    // full path. Every route to the module reads the same loader data, so
+    // one path read answers whether the executable can be named at all; the
+    // module list itself is not walked (on some systems that walk costs
+    // several times the rest of the process's details).
+    wchar_t path[260] = {};
+    const DWORD length = GetModuleFileNameExW(process, nullptr, path, 260);
+    if (length == 0) return false;
+    path[259] = 0;
+    // A path that filled the buffer may have lost its end: ask for the base
+    // name itself then.
+    if (length < 259) {
+        baseName = BaseNameOfPath(ViewOf(path));
+        if (!baseName.empty()) return true;
+    }
+    wchar_t base[260] = {};
+    if (GetModuleBaseNameW(process, nullptr, base, 260) == 0) return false;
+    base[259] = 0;
+    baseName.assign(ViewOf(base));
+    return true;
+}
+
 bool EnumerateProcessIds(std::vector<DWORD>& ids) {
     ids.assign(1024, 0);
     for (;;) {
@@ -100,20 +123,7 @@ ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
         UniqueHandle process(OpenProcess(kProcessQueryRead, FALSE, id));
         if (process) {
             facts.opened = true;
-            if (kind == ProcessKind::Other) {
-                HMODULE module = nullptr;
-                DWORD needed = 0;
-                wchar_t base[260] = {};
-                wchar_t path[260] = {};
-                // The path is read only to make sure the executable can be named.
-                if (EnumProcessModules(process.get(), &module, sizeof module, &needed) &&
-                    GetModuleBaseNameW(process.get(), module, base, 260) != 0 &&
-                    GetModuleFileNameExW(process.get(), nullptr, path, 260) != 0) {
-                    base[259] = 0;
-                    facts.named = true;
-                    facts.baseName.assign(ViewOf(base));
-                }
-            }
+            if (kind == ProcessKind::Other) facts.named = ReadExecutableName(process.get(), facts.baseName);
             if (kind == ProcessKind::System || facts.named) {
                 PROCESS_MEMORY_COUNTERS counters = {};
                 counters.cb = sizeof counters;

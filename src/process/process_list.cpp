@@ -111,6 +111,12 @@ ProcessKind KindOfProcess(std::uint32_t id) {
     return ProcessKind::Other;
 }
 
+Text BaseNameOfPath(TextView path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    if (slash == TextView::npos || slash + 1 >= path.size()) return Text();
+    return Text(path.substr(slash + 1));
+}
+
 Text WorkingSetText(std::uint64_t bytes) {
     const std::uint64_t kb = bytes / 1024;
     const std::int64_t shown = kb > static_cast<std::uint64_t>(kMax32) ? kMax32 : static_cast<std::int64_t>(kb);

@@ -87,6 +87,10 @@ struct ProcessEntry {
     bool filled = false;  // what FillProcessNode answers
 };
 
+// The file name at the end of an executable's full path; empty when the path
+// has no folder part or ends in a separator.
+Text BaseNameOfPath(TextView path);
+
 // "%d K" of the working set in whole kilobytes (10,489,856 bytes: "10244 K").
 Text WorkingSetText(std::uint64_t bytes);
 

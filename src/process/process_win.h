@@ -64,6 +64,10 @@ bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* ca
 // WtsProcessList::FindOwner does. False only when the list cannot be obtained.
 bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]);
 
+// The base name of an open process's executable (query and read rights).
+// False when its module or path cannot be read.
+bool ReadExecutableName(HANDLE process, Text& baseName);
+
 // Every process identifier, the array grown until the whole list fits.
 bool EnumerateProcessIds(std::vector<DWORD>& ids);
 // One snapshot of the system's process information (class 5), the buffer

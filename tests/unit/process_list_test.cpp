@@ -337,6 +337,23 @@ TEST(ApplyIdleRemainder, FirstExactNameOnly) {
     EXPECT_EQ(entries[2].cpuPercent, 0);
 }
 
+TEST(BaseNameOfPath, TakesTheLastComponent) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* base;
+    };
+    const Case cases[] = {
+        {u"C:\\windows\\system32\\services.exe", u"services.exe"},
+        {u"\\??\\C:\\Program Files\\x\\app.exe", u"app.exe"},
+        {u"Z:/work/build/it.exe", u"it.exe"},
+        {u"C:\\a.b\\noext", u"noext"},
+        {u"app.exe", u""},
+        {u"C:\\dir\\", u""},
+        {u"", u""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BaseNameOfPath(c.path), Text(c.base));
+}
+
 TEST(KindOfProcess, FixedIdentifiers) {
     EXPECT_EQ(KindOfProcess(0), ProcessKind::Idle);
     EXPECT_EQ(KindOfProcess(4), ProcessKind::System);
