@@ -25,6 +25,7 @@
 
 #include "plugin/checks.h"
 #include "process/process_win.h"
+#include "sysinfo/os_family.h"
 
 namespace {
 
@@ -208,6 +209,9 @@ int main(int argc, char** argv) {
 
     const int rounds = 11;
     Children children;
+    const int family = tallowick::GetOsFamily();
+    std::printf("OS family %d: owners from the %s\n", family,
+                family == tallowick::OsNtWorkstation ? "process tokens" : "terminal-services list");
     std::printf("%-10s %-10s %-14s %-14s %-8s %-16s %-16s\n", "target", "processes", "baseline ms", "check ms",
                 "ratio", "baseline us/proc", "check us/proc");
     for (int target : sizes) {
