@@ -1,13 +1,71 @@
-// Not built yet: this check hands over an empty result.
+#include "plugin/win_util.h"  // windows.h first
+
 #include <new>
 
-#include "plugin/checks.h"
+#include "disk/defrag_report.h"
+#include "disk/hdd_check.h"
 
 namespace tallowick {
+namespace {
 
-int CheckHdd(HddNode** result, CheckCallback, int* count, intptr_t) {
-    *result = nullptr;
-    *count = 0;
+constexpr int kLetters = 26;
+constexpr std::size_t kRootBound = 4;
+constexpr std::size_t kFieldBound = 260;
+
+int Poll(CheckCallback callback, const wchar_t* status, intptr_t context) {
+    return callback(status, -1, -1, -1, -1, context, nullptr, 0, nullptr);
+}
+
+}  // namespace
+
+HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback) {
+    if (count) *count = 0;
+    DWORD mask = GetLogicalDrives();
+    if (mask == 0) return nullptr;
+
+    HddNode* head = nullptr;
+    for (int i = 0; i < kLetters; ++i) {
+        if (callback && Poll(callback, nullptr, context) != 0) break;
+        if ((mask & (1u << i)) == 0) continue;
+
+        wchar_t root[kRootBound] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', 0};
+        if (GetDriveTypeW(root) != DRIVE_FIXED) continue;
+
+        HddNode* node = new (std::nothrow) HddNode();
+        if (!node) continue;
+        CopyField(node->szRootPath, root, kRootBound);
+
+        wchar_t label[kFieldBound] = {};
+        wchar_t fileSystem[kFieldBound] = {};
+        DWORD serial = 0, maxComponent = 0, flags = 0;
+        if (GetVolumeInformationW(root, label, kFieldBound, &serial, &maxComponent, &flags, fileSystem,
+                                  kFieldBound)) {
+            label[kFieldBound - 1] = 0;
+            CopyField(node->szVolumeLabel, label, kFieldBound);
+            if (callback) {
+                Text progress = ProgressText(ViewOf(root));
+                Poll(callback, W(progress.c_str()), context);  // the answer is not a cancel request
+            }
+            std::int32_t percent = 0, recommend = 0;
+            if (AnalyzeFragmentation(root, callback, context, &percent, &recommend)) {
+                CopyField(node->szFragmentation, FragmentationText(percent), kFieldBound);
+                CopyField(node->szAdvice, AdviceText(recommend != 0), kFieldBound);
+            }
+        }
+
+        ULARGE_INTEGER total = {}, free = {};
+        GetDiskFreeSpaceExW(root, nullptr, &total, &free);
+        node->ullTotalBytes = total.QuadPart;
+        node->ullFreeBytes = free.QuadPart;
+
+        if (count) ++*count;
+        AppendNode(head, node);
+    }
+    return head;
+}
+
+int CheckHdd(HddNode** result, CheckCallback callback, int* count, intptr_t context) {
+    *result = SurveyFixedDrives(context, count, callback);
     return 0;
 }
 

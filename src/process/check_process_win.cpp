@@ -1,13 +1,206 @@
-// Not built yet: this check hands over an empty result.
+// The process list: identifiers, one processor-time snapshot per check, and
+// each process's name, working set and owner.
+#ifndef PSAPI_VERSION
+#define PSAPI_VERSION 1  // the functions of psapi.dll, present before Windows 7
+#endif
+#include "process/process_win.h"
+
+#include <psapi.h>
+
+#include <memory>
 #include <new>
 
-#include "plugin/checks.h"
+#include "sysinfo/os_family.h"
 
 namespace tallowick {
+namespace {
+
+constexpr DWORD kProcessQueryRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
+constexpr std::size_t kMaxProcessIds = 1u << 20;
+constexpr ULONG kFirstSnapshotSize = 0x20000;
+constexpr ULONG kMaxSnapshotSize = 64u << 20;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+constexpr LONG kStatusBufferTooSmall = static_cast<LONG>(0xC0000023);
+constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
+
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+void CopyEntry(const ProcessEntry& entry, ProcessNode* node) {
+    CopyField(node->szName, entry.name, 260);
+    CopyField(node->szOwner, entry.owner, kOwnerBound);
+    CopyField(node->szMemory, entry.memory, 260);
+    node->nCpuPercent = entry.cpuPercent;
+}
+
+}  // namespace
+
+bool ReadExecutableName(HANDLE process, Text& baseName) {
+    // The executable's module (a null module handle stands for it) and its
+    // full path. Every route to the module reads the same loader data, so
+    // one path read answers whether the executable can be named at all; the
+    // module list itself is not walked (on some systems that walk costs
+    // several times the rest of the process's details).
+    wchar_t path[260] = {};
+    const DWORD length = GetModuleFileNameExW(process, nullptr, path, 260);
+    if (length == 0) return false;
+    path[259] = 0;
+    // A path that filled the buffer may have lost its end: ask for the base
+    // name itself then.
+    if (length < 259) {
+        baseName = BaseNameOfPath(ViewOf(path));
+        if (!baseName.empty()) return true;
+    }
+    wchar_t base[260] = {};
+    if (GetModuleBaseNameW(process, nullptr, base, 260) == 0) return false;
+    base[259] = 0;
+    baseName.assign(ViewOf(base));
+    return true;
+}
+
+bool EnumerateProcessIds(std::vector<DWORD>& ids) {
+    ids.assign(1024, 0);
+    for (;;) {
+        DWORD bytes = 0;
+        const DWORD capacity = static_cast<DWORD>(ids.size() * sizeof(DWORD));
+        if (!EnumProcesses(ids.data(), capacity, &bytes)) {
+            ids.clear();
+            return false;
+        }
+        // A full array may have been cut: grow it and ask again.
+        if (bytes < capacity || ids.size() >= kMaxProcessIds) {
+            ids.resize(bytes / sizeof(DWORD));
+            return true;
+        }
+        ids.assign(ids.size() * 2, 0);
+    }
+}
+
+bool ReadProcessSnapshot(std::vector<SnapshotRecord>& records) {
+    records.clear();
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<NtQuerySystemInformationFn>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
+                       : nullptr;
+    if (!query) return false;
+    ULONG size = kFirstSnapshotSize;
+    while (size <= kMaxSnapshotSize) {
+        std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]());
+        if (!buffer) return false;
+        ULONG returned = 0;
+        const LONG status = query(5, buffer.get(), size, &returned);
+        if (status == 0) {
+            // Walk only what the system wrote.
+            const ULONG length = returned != 0 && returned <= size ? returned : size;
+            return WalkProcessSnapshot(buffer.get(), length, records);
+        }
+        if (status != kStatusInfoLengthMismatch && status != kStatusBufferTooSmall &&
+            status != kStatusBufferOverflow) {
+            return false;
+        }
+        // Processes may start before the next call: leave some room.
+        const ULONG wanted = returned > size ? returned + returned / 4 : size * 2;
+        if (wanted <= size) return false;
+        size = wanted;
+    }
+    return false;
+}
+
+ProcessorTimes TakeProcessorTimes() {
+    std::vector<SnapshotRecord> records;
+    if (!ReadProcessSnapshot(records)) return ProcessorTimes();
+    return ProcessorTimes(records);
+}
+
+std::int32_t GetProcessCpuShare(DWORD id, const ProcessorTimes& times) { return times.share(id); }
+
+std::int32_t GetProcessCpuShare(DWORD id) { return GetProcessCpuShare(id, TakeProcessorTimes()); }
+
+ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
+    ProcessFacts facts;
+    facts.id = id;
+    const ProcessKind kind = KindOfProcess(id);
+    if (kind != ProcessKind::Idle) {
+        UniqueHandle process(OpenProcess(kProcessQueryRead, FALSE, id));
+        if (process) {
+            facts.opened = true;
+            if (kind == ProcessKind::Other) facts.named = ReadExecutableName(process.get(), facts.baseName);
+            if (kind == ProcessKind::System || facts.named) {
+                PROCESS_MEMORY_COUNTERS counters = {};
+                counters.cb = sizeof counters;
+                if (GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
+                    facts.workingSet = counters.WorkingSetSize;
+                }
+            }
+            if (facts.named) {
+                if (context.osFamily == OsNtWorkstation) {
+                    HANDLE token = nullptr;
+                    if (OpenProcessToken(process.get(), TOKEN_QUERY, &token)) {
+                        wchar_t owner[261] = {};
+                        if (GetOwnerFromToken(owner, token, &context.accounts)) facts.owner.assign(ViewOf(owner));
+                    }
+                } else if (context.wts) {
+                    context.wts->FindOwner(id, facts.owner, context.accounts);
+                }
+            }
+        }
+    }
+    return MakeProcessEntry(facts, context.osFamily, context.times);
+}
+
+bool FillProcessNode(DWORD id, ProcessNode* node, ProcessCheckContext& context) {
+    const ProcessEntry entry = ReadProcessEntry(id, context);
+    CopyEntry(entry, node);
+    return entry.filled;
+}
+
+bool FillProcessNode(DWORD id, ProcessNode* node) {
+    ProcessCheckContext context;
+    context.osFamily = GetOsFamily();
+    context.times = TakeProcessorTimes();
+    WtsProcessList wts;
+    if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
+    return FillProcessNode(id, node, context);
+}
+
+ProcessNode* BuildProcessList(int* count) {
+    EnableDebugPrivilege();  // without it, other users' processes stay empty
+    std::vector<DWORD> ids;
+    if (!EnumerateProcessIds(ids)) return nullptr;
+
+    // One family, one snapshot and one terminal-services list for the whole
+    // list: every share is taken against the same total.
+    ProcessCheckContext context;
+    context.osFamily = GetOsFamily();
+    context.times = TakeProcessorTimes();
+    WtsProcessList wts;
+    if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
+
+    ProcessNode* head = nullptr;
+    ProcessNode* tail = nullptr;
+    std::vector<ProcessEntry> entries;
+    std::vector<ProcessNode*> nodes;
+    entries.reserve(ids.size());
+    nodes.reserve(ids.size());
+    for (DWORD id : ids) {
+        ProcessNode* node = new (std::nothrow) ProcessNode();
+        if (!node) break;  // the list built so far is handed over
+        entries.push_back(ReadProcessEntry(id, context));
+        CopyEntry(entries.back(), node);
+        node->pNext = nullptr;
+        if (tail) tail->pNext = node; else head = node;
+        tail = node;
+        nodes.push_back(node);
+    }
+    const std::ptrdiff_t idle = ApplyIdleRemainder(entries);
+    if (idle >= 0) nodes[static_cast<std::size_t>(idle)]->nCpuPercent = entries[static_cast<std::size_t>(idle)].cpuPercent;
+    if (count) *count = static_cast<int>(nodes.size());
+    return head;
+}
 
 int CheckProcess(ProcessNode** result, int* count) {
     *result = nullptr;
     *count = 0;
+    *result = BuildProcessList(count);
     return 0;
 }
 

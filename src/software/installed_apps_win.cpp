@@ -1,13 +1,103 @@
-// Not built yet: this check hands over an empty result.
+// Check_InstalledApps: the programs of the uninstall registry.
+#include "plugin/win_util.h"
+
 #include <new>
 
-#include "plugin/checks.h"
+#include "software/installed_apps.h"
+#include "software/installed_apps_list.h"
 
 namespace tallowick {
 
+namespace {
+
+// Enumeration errors in a row after which the walk gives up: an error that
+// repeats at every index (the key deleted under the walk) would never end it.
+constexpr int kMaxEnumFailuresInARow = 16;
+
+TextView FieldView(const wchar_t (&field)[261]) {
+    return TextView(U16(field), BoundedLength(U16(field), 261));
+}
+
+}  // namespace
+
+bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher) {
+    TextView name = ViewOf(displayName);
+    TextView pub = ViewOf(publisher);
+    for (const InstalledAppNode* node = list; node; node = node->pNext) {
+        if (FieldView(node->szDisplayName) == name && FieldView(node->szPublisher) == pub) return true;
+    }
+    return false;
+}
+
+InstalledAppNode* ListInstalledApps(int* count) {
+    if (count) *count = 0;
+    UniqueRegKey root;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_READ, root.put()) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    // The index beside the list keeps the duplicate test and the append O(1);
+    // the list is the same as a walk from the head would give.
+    TailList<InstalledAppNode> list;
+    ListedApps listed;
+    int failuresInARow = 0;
+    // Out of memory ends the walk with the programs listed so far.
+    try {
+        for (DWORD index = 0;; ++index) {
+            wchar_t keyName[kAppTextUnits] = {};
+            DWORD keyLength = kAppTextUnits;
+            LONG rc = RegEnumKeyExW(root.get(), index, keyName, &keyLength, nullptr, nullptr, nullptr, nullptr);
+            if (rc == ERROR_NO_MORE_ITEMS) break;
+            if (rc != ERROR_SUCCESS) {
+                // A name too long for the buffer skips its entry; anything else
+                // repeating at every index ends the walk.
+                if (rc != ERROR_MORE_DATA && ++failuresInARow >= kMaxEnumFailuresInARow) break;
+                continue;
+            }
+            failuresInARow = 0;
+            if (keyLength >= kAppTextUnits) keyLength = kAppTextUnits - 1;
+            if (IsExcludedProductCode(TextView(U16(keyName), keyLength))) continue;
+
+            UniqueRegKey entry;
+            if (RegOpenKeyExW(root.get(), keyName, 0, KEY_READ, entry.put()) != ERROR_SUCCESS) continue;
+
+            wchar_t display[kAppTextUnits] = {};
+            DWORD bytes = kAppTextBytes;
+            if (RegQueryValueExW(entry.get(), L"DisplayName", nullptr, nullptr, reinterpret_cast<BYTE*>(display),
+                                 &bytes) != ERROR_SUCCESS) {
+                continue;
+            }
+            Text displayName = RegistryBufferText(U16(display), kAppTextUnits, bytes);
+            if (displayName.empty()) continue;
+
+            wchar_t publisher[kAppTextUnits] = {};
+            CopyBounded(U16(publisher), kAppTextUnits, kUnknownPublisher);
+            bytes = kAppTextBytes;
+            Text publisherText;
+            if (RegQueryValueExW(entry.get(), L"Publisher", nullptr, nullptr, reinterpret_cast<BYTE*>(publisher),
+                                 &bytes) == ERROR_SUCCESS) {
+                publisherText = RegistryBufferText(U16(publisher), kAppTextUnits, bytes);
+            } else {
+                // No publisher, or one too long for the buffer, whose content the
+                // failed read leaves undefined.
+                publisherText = kUnknownPublisher;
+            }
+
+            if (listed.Contains(displayName, publisherText)) continue;
+            InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
+            if (!node) continue;
+            CopyField(node->szDisplayName, displayName, kAppFieldBound);
+            CopyField(node->szPublisher, publisherText, kAppFieldBound);
+            listed.Add(displayName, publisherText);
+            if (count) ++*count;
+            list.Append(node);
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return list.head();
+}
+
 int CheckInstalledApps(InstalledAppNode** result, int* count) {
-    *result = nullptr;
-    *count = 0;
+    *result = ListInstalledApps(count);
     return 0;
 }
 

@@ -1,0 +1,106 @@
+#include "disk/defrag_report.h"
+
+#include <limits>
+
+namespace tallowick {
+namespace {
+
+constexpr std::int32_t kOsVista = 9;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Decimal conversion in the manner of strtol, clamped to 32 bits.
+std::int32_t ToInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    const std::int64_t limit = static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > limit) value = limit;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value);
+}
+
+// The number's text [first, last] (indices into `report`, `first` may lie
+// before its start), widened to the left over every digit in front of a
+// digit, and clipped to the report.
+std::string_view NumberText(std::string_view report, std::ptrdiff_t first, std::ptrdiff_t last) {
+    if (last < 0) return std::string_view();
+    if (first < 0) first = 0;
+    while (first > 0 && IsDigit(report[static_cast<std::size_t>(first)]) &&
+           IsDigit(report[static_cast<std::size_t>(first - 1)])) {
+        --first;
+    }
+    return report.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
+}
+
+}  // namespace
+
+bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, DefragFigures& figures) {
+    if (report.size() > kReportReadLimit) report = report.substr(0, kReportReadLimit);
+    std::size_t end = report.find('\0');
+    if (end != std::string_view::npos) report = report.substr(0, end);
+    if (report.empty()) return false;
+
+    std::size_t firstSign = report.find('%');
+    if (firstSign == std::string_view::npos) return false;
+
+    std::string_view number;
+    if (osFamily == kOsVista) {
+        std::ptrdiff_t p = static_cast<std::ptrdiff_t>(firstSign);
+        number = NumberText(report, p - 3, p - 2);
+    } else {
+        std::size_t secondSign = report.find('%', firstSign + 1);
+        if (secondSign == std::string_view::npos) return false;
+        std::ptrdiff_t q = static_cast<std::ptrdiff_t>(secondSign);
+        bool twoPlaces = q >= 2 && IsDigit(report[static_cast<std::size_t>(q - 2)]);
+        number = NumberText(report, twoPlaces ? q - 2 : q - 1, q - 1);
+    }
+    figures.percent = ToInt(number);
+    figures.recommend = figures.percent > kRecommendAbove ? 1 : 0;
+    return true;
+}
+
+Text BuildDefragCommand(TextView defragmenter, TextView rootPath, TextView reportPath) {
+    bool quote = defragmenter.find_first_of(u" \t&()[]{}^=;!'+,`~") != TextView::npos;
+    Text line;
+    if (quote) line += u'"';
+    line += defragmenter;
+    if (quote) line += u'"';
+    line += u' ';
+    line += rootPath;
+    line += u" -a >>\"";
+    line += reportPath;
+    line += u'"';
+    return line;
+}
+
+Text ProgressText(TextView rootPath) {
+    char16_t buffer[kProgressBound];
+    CopyBounded(buffer, kProgressBound, kProgressFormatPrefix);
+    AppendBounded(buffer, kProgressBound, rootPath);
+    AppendBounded(buffer, kProgressBound, kProgressFormatSuffix);
+    return Text(buffer);
+}
+
+Text FragmentationText(std::int32_t percent) { return FormatInt(percent) + kFragmentationSuffix; }
+
+const char16_t* AdviceText(bool recommend) { return recommend ? kAdviceRecommended : kAdviceNotNeeded; }
+
+Text SiblingPath(TextView modulePath, TextView name) {
+    std::size_t slash = modulePath.rfind(u'\\');
+    Text out = slash == TextView::npos ? Text() : Text(modulePath.substr(0, slash + 1));
+    out += name;
+    return out;
+}
+
+}  // namespace tallowick

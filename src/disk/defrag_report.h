@@ -1,0 +1,64 @@
+// The portable side of the disk check: reading the fragmentation percentage
+// out of the defragmenter's report, the batch command line that runs the
+// defragmenter, and the texts that the drive survey writes into its nodes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "plugin/text.h"
+
+namespace tallowick {
+
+// Only this many bytes from the start of a report are ever looked at.
+constexpr std::size_t kReportReadLimit = 1024;
+// A percentage above this recommends defragmentation.
+constexpr std::int32_t kRecommendAbove = 10;
+
+constexpr char16_t kProgressFormatPrefix[] = u"正在分析: ";
+constexpr char16_t kProgressFormatSuffix[] = u" ...";
+constexpr char16_t kFragmentationSuffix[] = u"%碎片";
+constexpr char16_t kAdviceRecommended[] = u"建议进行碎片整理";
+constexpr char16_t kAdviceNotNeeded[] = u"不需碎片整理";
+// The progress text lives in a 256-unit buffer of the survey.
+constexpr std::size_t kProgressBound = 256;
+
+struct DefragFigures {
+    std::int32_t percent = 0;
+    std::int32_t recommend = 0;
+};
+
+// Reads the percentage out of a report (its raw bytes as read from the file)
+// by the layout that the OS family's defragmenter writes:
+//  - family 9 (version 6.0): the number's text is the two characters three
+//    and two places before the first percent sign (that layout puts a blank
+//    between number and sign, "= 2 %");
+//  - every other family: the number's text ends directly before the second
+//    percent sign and starts one place earlier when that place holds a digit.
+// In both layouts the text reaches further left over every digit in front of
+// it, so that a number of three or more digits ("100") is read whole. The
+// text is converted like strtol (leading white space, optional sign, digits
+// up to the first non-digit; no digit gives 0), clamped to 32 bits. Places
+// before the start of the report do not exist.
+// Only the first kReportReadLimit bytes, up to the first zero byte, count.
+// Returns false when the report holds no usable percent sign.
+bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, DefragFigures& figures);
+
+// The one line of the batch file: DEFRAG ROOT -a >>"REPORT". The
+// defragmenter's path is quoted when it holds a blank or a character that the
+// command interpreter treats specially.
+Text BuildDefragCommand(TextView defragmenter, TextView rootPath, TextView reportPath);
+
+// "正在分析: C:\ ...", bounded to kProgressBound units with the terminator.
+Text ProgressText(TextView rootPath);
+// "7%碎片".
+Text FragmentationText(std::int32_t percent);
+const char16_t* AdviceText(bool recommend);
+
+// Replaces everything after the last backslash of `modulePath` with `name`
+// ("D:\Tools\host.exe" + "defrag.txt" gives "D:\Tools\defrag.txt"). A path
+// without a backslash gives `name` alone.
+Text SiblingPath(TextView modulePath, TextView name);
+
+}  // namespace tallowick

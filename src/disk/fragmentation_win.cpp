@@ -1,0 +1,220 @@
+#include "plugin/win_util.h"  // windows.h first
+
+#include <cstdio>
+#include <string>
+
+#include "disk/defrag_report.h"
+#include "disk/hdd_check.h"
+#include "sysinfo/os_family.h"
+
+namespace tallowick {
+namespace {
+
+constexpr DWORD kPollMs = 500;
+// How long a cancelled or finished analysis waits for its processes to go.
+constexpr DWORD kTeardownMs = 3000;
+constexpr std::size_t kPathBound = 260;
+constexpr std::size_t kCommandBound = 1024;
+
+// The host executable's path; empty when it cannot be read whole.
+Text HostModulePath() {
+    wchar_t path[kPathBound] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, kPathBound);
+    if (n == 0 || n >= kPathBound) return Text();
+    return Text(U16(path), n);
+}
+
+bool FileExists(const Text& path) { return GetFileAttributesW(W(path.c_str())) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes the batch file: the command in the ANSI code page, no line end.
+bool WriteBatch(const Text& batchPath, const Text& command) {
+    std::string ansi = ToAnsi(command);
+    if (ansi.empty() || ansi.size() > kCommandBound) return false;
+    FILE* file = _wfopen(W(batchPath.c_str()), L"w");
+    if (!file) return false;
+    bool ok = std::fwrite(ansi.data(), 1, ansi.size(), file) == ansi.size();
+    if (std::fclose(file) != 0) ok = false;
+    return ok;
+}
+
+template <typename F>
+F Kernel32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// Job objects are found at run time, so that the library still loads on
+// systems that have none (before Windows 2000); there the batch runs without.
+struct JobApi {
+    decltype(&CreateJobObjectW) create = Kernel32Function<decltype(create)>("CreateJobObjectW");
+    decltype(&SetInformationJobObject) setInformation =
+        Kernel32Function<decltype(setInformation)>("SetInformationJobObject");
+    decltype(&QueryInformationJobObject) queryInformation =
+        Kernel32Function<decltype(queryInformation)>("QueryInformationJobObject");
+    decltype(&AssignProcessToJobObject) assign = Kernel32Function<decltype(assign)>("AssignProcessToJobObject");
+    decltype(&TerminateJobObject) terminate = Kernel32Function<decltype(terminate)>("TerminateJobObject");
+    bool available() const { return create && setInformation && queryInformation && assign && terminate; }
+};
+
+// The batch's processes: the command interpreter and whatever it starts.
+// They run in a job object that kills them all when it is closed, so no
+// defragmenter outlives its analysis.
+class BatchRun {
+public:
+    ~BatchRun() { Stop(); }
+
+    bool Start(const Text& batchPath) {
+        if (api_.available()) job_.reset(api_.create(nullptr, nullptr));
+        if (job_) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (!api_.setInformation(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+                job_.reset();
+            }
+        }
+        wchar_t commandLine[kCommandBound] = {};
+        CopyField(commandLine, u"\"");
+        AppendBounded(U16(commandLine), kCommandBound, batchPath);
+        AppendBounded(U16(commandLine), kCommandBound, u"\"");
+
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+        // A host that runs in a job of its own may let its children leave it;
+        // where it may not, the batch stays in the host's job.
+        BOOL created = CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, flags | CREATE_BREAKAWAY_FROM_JOB,
+                                      nullptr, nullptr, &startup, &info);
+        if (!created) {
+            created = CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                     &startup, &info);
+        }
+        if (!created) return false;
+        process_.reset(info.hProcess);
+        UniqueHandle thread(info.hThread);
+        // Without a job (nested jobs are not supported before Windows 8) only
+        // the command interpreter itself can be stopped.
+        if (job_ && !api_.assign(job_.get(), process_.get())) job_.reset();
+        ResumeThread(thread.get());
+        return true;
+    }
+
+    // WAIT_OBJECT_0 when the interpreter has ended, WAIT_TIMEOUT, or WAIT_FAILED.
+    DWORD Wait(DWORD ms) { return WaitForSingleObject(process_.get(), ms); }
+
+    // Ends every process of the batch and waits (bounded) until they are gone,
+    // so that the work files are no longer held open.
+    void Stop() {
+        if (!process_) return;
+        if (job_) {
+            if (ActiveProcesses() > 0) api_.terminate(job_.get(), 0);
+            DWORD start = GetTickCount();
+            while (ActiveProcesses() > 0 && GetTickCount() - start < kTeardownMs) Sleep(10);
+            job_.reset();
+        } else if (Wait(0) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.get(), 0);
+        }
+        Wait(kTeardownMs);
+        process_.reset();
+    }
+
+private:
+    DWORD ActiveProcesses() const {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+        if (!api_.queryInformation(job_.get(), JobObjectBasicAccountingInformation, &accounting,
+                                       sizeof accounting, nullptr)) {
+            return 0;
+        }
+        return accounting.ActiveProcesses;
+    }
+
+    JobApi api_;
+    UniqueHandle job_;
+    UniqueHandle process_;
+};
+
+}  // namespace
+
+Text DefragmenterPath() {
+    wchar_t dir[kPathBound] = {};
+    UINT n = GetSystemDirectoryW(dir, kPathBound);
+    Text systemDir = (n > 0 && n < kPathBound) ? Text(U16(dir), n) : Text(u"C:\\WINDOWS\\system32");
+
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    auto isWow64 = Kernel32Function<IsWow64ProcessFn>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) {
+        wchar_t windows[kPathBound] = {};
+        // A system with WOW64 has this function; older ones never get here.
+        auto windowsDirectory = Kernel32Function<decltype(&GetSystemWindowsDirectoryW)>("GetSystemWindowsDirectoryW");
+        UINT w = windowsDirectory ? windowsDirectory(windows, kPathBound) : 0;
+        if (w > 0 && w < kPathBound) {
+            Text sysnative = Text(U16(windows), w);
+            if (sysnative.back() != u'\\') sysnative += u'\\';
+            sysnative += u"Sysnative";
+            DWORD attributes = GetFileAttributesW(W(sysnative.c_str()));
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                systemDir = sysnative;
+            }
+        }
+    }
+    if (systemDir.back() != u'\\') systemDir += u'\\';
+    return systemDir + u"defrag.exe";
+}
+
+bool ParseDefragReport(const wchar_t* reportPath, std::int32_t* percent, std::int32_t* recommend) {
+    FILE* file = _wfopen(reportPath, L"r");
+    if (!file) return false;
+    char buffer[kReportReadLimit + 1] = {};
+    std::size_t read = std::fread(buffer, 1, kReportReadLimit, file);
+    std::fclose(file);
+    if (read == 0) return false;
+    DefragFigures figures;
+    if (!ParseDefragReportText(std::string_view(buffer, read), GetOsFamily(), figures)) return false;
+    *percent = figures.percent;
+    *recommend = figures.recommend;
+    return true;
+}
+
+bool AnalyzeFragmentation(const wchar_t* rootPath, CheckCallback callback, intptr_t context,
+                          std::int32_t* percent, std::int32_t* recommend) {
+    std::int32_t family = GetOsFamily();
+    if (family == OsNtWorkstation || family == OsWin2000Server) return false;
+
+    Text module = HostModulePath();
+    if (module.empty()) return false;
+    Text reportPath = SiblingPath(module, u"defrag.txt");
+    Text batchPath = SiblingPath(module, u"defrag.bat");
+    if (reportPath.size() >= kPathBound || batchPath.size() >= kPathBound) return false;
+
+    Text command = BuildDefragCommand(DefragmenterPath(), ViewOf(rootPath), reportPath);
+    if (command.size() >= kCommandBound) return false;
+
+    // The report is appended to: a report left over from an interrupted run
+    // must go first, or its old figures would be read.
+    DeleteFileW(W(reportPath.c_str()));
+    if (FileExists(reportPath)) return false;
+    if (!WriteBatch(batchPath, command)) {
+        DeleteFileW(W(batchPath.c_str()));
+        return false;
+    }
+    auto removeWorkFiles = OnScopeExit([&] {
+        DeleteFileW(W(batchPath.c_str()));
+        DeleteFileW(W(reportPath.c_str()));
+    });
+
+    BatchRun run;
+    if (!run.Start(batchPath)) return false;
+    for (;;) {
+        DWORD waited = run.Wait(kPollMs);
+        if (waited == WAIT_OBJECT_0) break;
+        if (waited != WAIT_TIMEOUT) return false;  // the run's destructor stops it
+        if (callback && callback(nullptr, -1, -1, -1, -1, context, nullptr, 0, nullptr) != 0) {
+            run.Stop();
+            return false;
+        }
+    }
+    run.Stop();  // whatever the interpreter left running
+    return ParseDefragReport(W(reportPath.c_str()), percent, recommend);
+}
+
+}  // namespace tallowick

@@ -1,0 +1,168 @@
+#include "process/process_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tallowick {
+namespace {
+
+constexpr std::uint64_t kMax64 = std::numeric_limits<std::uint64_t>::max();
+constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) { return a > kMax64 - b ? kMax64 : a + b; }
+
+template <typename T>
+T ReadAt(const unsigned char* buffer, std::size_t offset) {
+    T value;
+    std::memcpy(&value, buffer + offset, sizeof value);
+    return value;
+}
+
+std::uint64_t NonNegative(std::int64_t time) { return time < 0 ? 0 : static_cast<std::uint64_t>(time); }
+
+std::int32_t Clamp32(std::int64_t v) {
+    if (v > kMax32) return kMax32;
+    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out) {
+    out.clear();
+    if (!buffer) return false;
+    std::size_t pos = 0;
+    for (;;) {
+        if (pos > length || length - pos < kSnapshotMinRecord) break;  // record runs past the end
+        const unsigned char* record = buffer + pos;
+        const auto next = ReadAt<std::uint32_t>(record, kSnapshotNextOffset);
+        const auto user = NonNegative(ReadAt<std::int64_t>(record, kSnapshotUserTime));
+        const auto kernel = NonNegative(ReadAt<std::int64_t>(record, kSnapshotKernelTime));
+        SnapshotRecord r;
+        r.id = ReadAt<std::uint32_t>(record, kSnapshotProcessId);
+        r.time = SaturatingAdd(user, kernel);
+        out.push_back(r);
+        if (next == 0) return true;
+        // A record cannot be shorter than the fields it carries, and the link
+        // must stay inside the buffer.
+        if (next < kSnapshotMinRecord || next > length - pos) break;
+        pos += next;
+    }
+    out.clear();
+    return false;
+}
+
+std::int32_t CpuShare(std::uint64_t own, std::uint64_t total) {
+    if (total == 0) return 0;
+    const std::uint64_t whole = own / total;
+    if (whole > static_cast<std::uint64_t>(kMax32 / 100)) return kMax32;
+    const std::uint64_t rest = own % total;  // rest < total
+    std::uint64_t part;
+    if (rest <= kMax64 / 100) {
+        part = rest * 100 / total;
+    } else {
+        // rest * 100 does not fit: add rest a hundred times modulo total.
+        part = 0;
+        std::uint64_t acc = 0;  // always < total
+        for (int i = 0; i < 100; ++i) {
+            if (acc >= total - rest) {
+                acc -= total - rest;
+                ++part;
+            } else {
+                acc += rest;
+            }
+        }
+    }
+    return Clamp32(static_cast<std::int64_t>(whole * 100 + part));
+}
+
+ProcessorTimes::ProcessorTimes(const std::vector<SnapshotRecord>& records) : valid_(true) {
+    byId_ = records;
+    std::stable_sort(byId_.begin(), byId_.end(),
+                     [](const SnapshotRecord& a, const SnapshotRecord& b) { return a.id < b.id; });
+    std::vector<SnapshotRecord> merged;
+    merged.reserve(byId_.size());
+    for (const SnapshotRecord& r : byId_) {
+        if (r.id != 0) total_ = SaturatingAdd(total_, r.time);  // the idle process stays out
+        if (!merged.empty() && merged.back().id == r.id) {
+            merged.back().time = SaturatingAdd(merged.back().time, r.time);
+        } else {
+            merged.push_back(r);
+        }
+    }
+    byId_.swap(merged);
+}
+
+std::uint64_t ProcessorTimes::own(std::uint32_t id) const {
+    auto it = std::lower_bound(byId_.begin(), byId_.end(), id,
+                               [](const SnapshotRecord& r, std::uint32_t v) { return r.id < v; });
+    return it != byId_.end() && it->id == id ? it->time : 0;
+}
+
+std::int32_t ProcessorTimes::share(std::uint32_t id) const {
+    if (!valid_) return 0;
+    return CpuShare(own(id), total_);
+}
+
+ProcessKind KindOfProcess(std::uint32_t id) {
+    if (id == 0) return ProcessKind::Idle;
+    if (id == 4 || id == 8) return ProcessKind::System;
+    return ProcessKind::Other;
+}
+
+Text BaseNameOfPath(TextView path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    if (slash == TextView::npos || slash + 1 >= path.size()) return Text();
+    return Text(path.substr(slash + 1));
+}
+
+Text WorkingSetText(std::uint64_t bytes) {
+    const std::uint64_t kb = bytes / 1024;
+    const std::int64_t shown = kb > static_cast<std::uint64_t>(kMax32) ? kMax32 : static_cast<std::int64_t>(kb);
+    return FormatInt(shown) + u" K";
+}
+
+ProcessEntry MakeProcessEntry(const ProcessFacts& facts, std::int32_t osFamily, const ProcessorTimes& times) {
+    ProcessEntry e;
+    switch (KindOfProcess(facts.id)) {
+    case ProcessKind::Idle:
+        e.name = kIdleProcessName;
+        e.memory = osFamily == 7 ? u"28 K" : u"16 K";  // 7: the XP family
+        e.owner = kSystemOwner;
+        e.filled = true;
+        return e;
+    case ProcessKind::System:
+        e.name = kSystemProcessName;
+        e.owner = kSystemOwner;
+        e.memory = u"40 K";
+        if (facts.opened) {
+            e.memory = WorkingSetText(facts.workingSet);
+            e.filled = true;
+        }
+        return e;
+    case ProcessKind::Other:
+        break;
+    }
+    if (!facts.opened || !facts.named) return e;  // listed, but empty
+    e.name = facts.baseName;
+    e.memory = WorkingSetText(facts.workingSet);
+    e.owner = facts.owner;
+    e.cpuPercent = times.share(facts.id);
+    e.filled = true;
+    return e;
+}
+
+std::ptrdiff_t ApplyIdleRemainder(std::vector<ProcessEntry>& entries) {
+    std::int64_t sum = 0;
+    for (const ProcessEntry& e : entries) sum += e.cpuPercent;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].name == kIdleProcessName) {
+            entries[i].cpuPercent = Clamp32(100 - sum);
+            return static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace tallowick

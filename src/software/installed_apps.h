@@ -1,0 +1,70 @@
+// Installed programs: the excluded product codes, the reading of a registry
+// text buffer, the index of programs already listed, and a list with a tail.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+
+#include "plugin/text.h"
+
+namespace tallowick {
+
+// Buffers of the subkey name and of the "DisplayName" and "Publisher" reads.
+constexpr std::size_t kAppTextUnits = 256;
+constexpr std::size_t kAppTextBytes = kAppTextUnits * 2;
+constexpr std::size_t kAppFieldBound = 260;
+
+// Publisher of an entry that has none: "(未知)".
+constexpr const char16_t* kUnknownPublisher = u"(未知)";
+
+// The uninstall entries never listed: product codes of runtime and update
+// components that every machine carries.
+constexpr std::size_t kExcludedProductCodeCount = 12;
+extern const char16_t* const kExcludedProductCodes[kExcludedProductCodeCount];
+
+// True when `subkeyName` is one of the excluded product codes, in any letter case.
+bool IsExcludedProductCode(TextView subkeyName);
+
+// The text of a value read into a buffer of `units` units, of which the
+// platform reported `bytesRead` bytes: up to its first terminator, no further
+// than the bytes read (a value stored without terminator leaves whatever the
+// buffer held behind it), and never past the buffer's last unit (a value that
+// fills the whole buffer has no room for a terminator).
+Text RegistryBufferText(const char16_t* buffer, std::size_t units, std::size_t bytesRead);
+
+// The programs already listed, by display name and publisher, compared
+// exactly (case matters).
+class ListedApps {
+public:
+    // Adds the pair; false when it was already there.
+    bool Add(TextView displayName, TextView publisher);
+    bool Contains(TextView displayName, TextView publisher) const;
+    std::size_t size() const { return keys_.size(); }
+
+private:
+    static Text Key(TextView displayName, TextView publisher);
+    std::unordered_set<Text> keys_;
+};
+
+// A singly linked list that remembers its tail, so appending is O(1).
+template <typename Node>
+class TailList {
+public:
+    void Append(Node* node) {
+        node->pNext = nullptr;
+        if (tail_) {
+            tail_->pNext = node;
+        } else {
+            head_ = node;
+        }
+        tail_ = node;
+    }
+    Node* head() const { return head_; }
+
+private:
+    Node* head_ = nullptr;
+    Node* tail_ = nullptr;
+};
+
+}  // namespace tallowick

@@ -1,0 +1,18 @@
+// The operations behind Check_InstalledApps.
+#pragma once
+
+#include "plugin/checks.h"
+
+namespace tallowick {
+
+// The uninstall key read, under HKEY_LOCAL_MACHINE.
+constexpr const wchar_t* kUninstallKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// Reads the uninstall entries into a list (null when there are none or the
+// key cannot be opened). `count`, when given, receives the number of nodes.
+InstalledAppNode* ListInstalledApps(int* count);
+
+// True when a node of `list` has exactly this display name and publisher.
+bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher);
+
+}  // namespace tallowick

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "disk/defrag_report.h"
+
+using namespace tallowick;
+
+namespace {
+
+constexpr std::int32_t kVista = 9;
+constexpr std::int32_t kXp = 7;
+constexpr std::int32_t kUnknown = -1;
+
+struct ParseCase {
+    const char* name;
+    std::string report;
+    std::int32_t family;
+    bool found;
+    std::int32_t percent;
+    std::int32_t recommend;
+};
+
+const std::string kXpReport =
+    "Analysis Report\r\n    Volume size = 40 GB\r\n    Free space = 20 GB\r\n    Percent free space = 50%\r\n\r\n"
+    "Volume fragmentation\r\n    Total fragmentation = 15%\r\n    File fragmentation = 31%\r\n";
+const std::string kVistaReport =
+    "Analysis report for volume C:\r\n    Volume size = 40 GB\r\n    Free space = 20 GB\r\n"
+    "    Total fragmented space = 12 %\r\n    Largest free space size = 3 GB\r\n";
+
+TEST(ParseDefragReportText, FollowsTheLayoutOfEachFamily) {
+    const ParseCase cases[] = {
+        // Layout of version 6.0: number two places before the first sign.
+        {"vista blank digit blank", "x = 2 %", kVista, true, 2, 0},
+        {"vista two digits", "x = 12 %", kVista, true, 12, 1},
+        {"vista report", kVistaReport, kVista, true, 12, 1},
+        {"vista digit directly before sign is not used", "x = 15%", kVista, true, 1, 0},
+        {"vista one sign is enough", "only = 40 % here", kVista, true, 40, 1},
+        {"vista 100", "x = 100 %", kVista, true, 100, 1},
+        {"vista 1000 reads the whole run", "x = 1000 %", kVista, true, 1000, 1},
+        {"vista sign kept", "x = -5 %", kVista, true, -5, 0},
+        {"vista no digits counts as found", "abc %", kVista, true, 0, 0},
+        {"vista sign at the very start", "%abc", kVista, true, 0, 0},
+        {"vista sign one place in", "7%", kVista, true, 0, 0},
+        {"vista sign two places in", "7 %", kVista, true, 7, 0},
+        // Every other layout: the second sign.
+        {"xp blank then 6", "free = 50%, total = 6%", kXp, true, 6, 0},
+        {"xp 15", "free = 50%, total = 15%", kXp, true, 15, 1},
+        {"xp report", kXpReport, kXp, true, 15, 1},
+        {"xp 10 does not recommend", "a 1% b 10%", kXp, true, 10, 0},
+        {"xp 11 recommends", "a 1% b 11%", kXp, true, 11, 1},
+        {"xp 100", "free = 50%, total = 100%", kXp, true, 100, 1},
+        {"xp digit then blank", "a 1% b = 5 %", kXp, true, 5, 0},
+        {"xp two digits then blank read whole", "a 1% b = 25 %", kXp, true, 25, 1},
+        {"xp letter before sign", "a 1% bx%", kXp, true, 0, 0},
+        {"xp sign is not a digit", "a 1% b -5%", kXp, true, 5, 0},
+        {"xp only one sign fails", "total = 15%", kXp, false, 0, 0},
+        {"xp adjacent signs", "%%", kXp, true, 0, 0},
+        {"unknown family reads like xp", "a 50% b 42%", kUnknown, true, 42, 1},
+        {"unknown family 100", "a 50% b 100%", kUnknown, true, 100, 1},
+        {"family 5 reads like xp", "a 50% b 3%", 5, true, 3, 0},
+        {"huge number is clamped", "a 1% b 99999999999999999999%", kXp, true, 2147483647, 1},
+        // No usable sign.
+        {"no sign", "Volume C: analysed, nothing to report", kXp, false, 0, 0},
+        {"no sign vista", "Volume C: analysed", kVista, false, 0, 0},
+        {"empty", "", kXp, false, 0, 0},
+        {"stops at the first zero byte", std::string("a 1% b\0 7%", 10), kXp, false, 0, 0},
+        {"zero byte first", std::string("\0 = 2 %", 7), kVista, false, 0, 0},
+    };
+    for (const ParseCase& c : cases) {
+        DefragFigures figures;
+        figures.percent = -77;
+        figures.recommend = -77;
+        bool found = ParseDefragReportText(c.report, c.family, figures);
+        EXPECT_EQ(found, c.found) << c.name;
+        if (c.found) {
+            EXPECT_EQ(figures.percent, c.percent) << c.name;
+            EXPECT_EQ(figures.recommend, c.recommend) << c.name;
+        } else {
+            EXPECT_EQ(figures.percent, -77) << c.name << ": failure leaves the outputs alone";
+            EXPECT_EQ(figures.recommend, -77) << c.name;
+        }
+    }
+}
+
+TEST(ParseDefragReportText, OnlyTheFirst1024BytesCount) {
+    struct Case {
+        const char* name;
+        std::size_t padding;
+        std::string tail;
+        std::int32_t family;
+        bool found;
+        std::int32_t percent;
+    };
+    const Case cases[] = {
+        {"sign beyond the limit", 1024, " = 2 %", kVista, false, 0},
+        {"sign the last byte inside", 1019, "= 2 %", kVista, true, 2},
+        {"sign one past the limit", 1020, "= 23 %", kVista, false, 0},
+        {"second sign one past the limit", 1015, "a 1% b 33%", kXp, false, 0},
+        {"second sign the last byte inside", 1014, "a 1% b 33%", kXp, true, 33},
+        {"second sign inside", 990, "a 1% b 33%", kXp, true, 33},
+    };
+    for (const Case& c : cases) {
+        std::string report = std::string(c.padding, 'x') + c.tail + std::string(4000, 'y') + " 9%% 9%%";
+        DefragFigures figures;
+        EXPECT_EQ(ParseDefragReportText(report, c.family, figures), c.found) << c.name;
+        if (c.found) EXPECT_EQ(figures.percent, c.percent) << c.name;
+    }
+}
+
+TEST(BuildDefragCommand, NamesTheDefragmenterAndAppendsToTheQuotedReport) {
+    struct Case {
+        Text defrag, root, report, expected;
+    };
+    const Case cases[] = {
+        {u"C:\\WINDOWS\\system32\\defrag.exe", u"C:\\", u"D:\\Tools\\defrag.txt",
+         u"C:\\WINDOWS\\system32\\defrag.exe C:\\ -a >>\"D:\\Tools\\defrag.txt\""},
+        {u"C:\\My Windows\\system32\\defrag.exe", u"Z:\\", u"D:\\A B\\defrag.txt",
+         u"\"C:\\My Windows\\system32\\defrag.exe\" Z:\\ -a >>\"D:\\A B\\defrag.txt\""},
+        {u"C:\\Win&dows\\defrag.exe", u"C:\\", u"r.txt", u"\"C:\\Win&dows\\defrag.exe\" C:\\ -a >>\"r.txt\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BuildDefragCommand(c.defrag, c.root, c.report), c.expected);
+}
+
+TEST(DiskTexts, ProgressFragmentationAndAdvice) {
+    EXPECT_EQ(ProgressText(u"C:\\"), u"正在分析: C:\\ ...");
+    EXPECT_EQ(ProgressText(Text(400, u'x')).size(), kProgressBound - 1);
+    EXPECT_EQ(FragmentationText(7), u"7%碎片");
+    EXPECT_EQ(FragmentationText(100), u"100%碎片");
+    EXPECT_EQ(FragmentationText(-5), u"-5%碎片");
+    EXPECT_EQ(Text(AdviceText(true)), u"建议进行碎片整理");
+    EXPECT_EQ(Text(AdviceText(false)), u"不需碎片整理");
+}
+
+TEST(SiblingPath, ReplacesTheFileName) {
+    EXPECT_EQ(SiblingPath(u"D:\\Tools\\host.exe", u"defrag.txt"), u"D:\\Tools\\defrag.txt");
+    EXPECT_EQ(SiblingPath(u"C:\\host.exe", u"defrag.bat"), u"C:\\defrag.bat");
+    EXPECT_EQ(SiblingPath(u"host.exe", u"defrag.bat"), u"defrag.bat");
+}
+
+}  // namespace

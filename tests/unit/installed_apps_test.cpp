@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "software/installed_apps.h"
+
+using namespace tallowick;
+
+namespace {
+
+TEST(ExcludedProductCodes, TwelveDistinctRegistryGuids) {
+    std::set<Text> seen;
+    for (const char16_t* code : kExcludedProductCodes) {
+        Text c(code);
+        ASSERT_EQ(c.size(), 38u) << ToUtf8(c);
+        EXPECT_EQ(c.front(), u'{');
+        EXPECT_EQ(c.back(), u'}');
+        for (std::size_t i : {9u, 14u, 19u, 24u}) EXPECT_EQ(c[i], u'-') << ToUtf8(c);
+        seen.insert(c);
+    }
+    EXPECT_EQ(seen.size(), kExcludedProductCodeCount);
+}
+
+TEST(IsExcludedProductCode, IgnoresLetterCaseOnly) {
+    const struct {
+        Text name;
+        bool excluded;
+    } cases[] = {
+        {u"{196BB40D-1578-3D01-B289-BEFC77A11A1E}", true},
+        {u"{196bb40d-1578-3d01-b289-befc77a11a1e}", true},
+        {u"{196bB40d-1578-3D01-b289-BEFC77A11A1e}", true},
+        {u"{0A0CADCF-78DA-33C4-A350-CD51849B9702}", true},
+        {u"196BB40D-1578-3D01-B289-BEFC77A11A1E", false},  // no braces
+        {u"{196BB40D-1578-3D01-B289-BEFC77A11A1E} ", false},
+        {u"{196BB40D-1578-3D01-B289-BEFC77A11A1F}", false},
+        {u"", false},
+        {u"Mozilla Firefox", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsExcludedProductCode(c.name), c.excluded) << ToUtf8(c.name);
+}
+
+TEST(RegistryBufferText, NeverReadsPastTheBufferOrTheBytesRead) {
+    char16_t buf[8];
+    auto fill = [&](const Text& t) {
+        for (std::size_t i = 0; i < 8; ++i) buf[i] = i < t.size() ? t[i] : u'#';
+    };
+    const struct {
+        const char* name;
+        Text content;  // buffer content, '#' after it
+        std::size_t bytes;
+        Text expected;
+    } cases[] = {
+        {"terminated", Text(u"abc\0", 4), 8, u"abc"},
+        {"fills the buffer without terminator", u"abcdefgh", 16, u"abcdefg"},
+        {"short value over older content", u"Q未知)", 2, u"Q"},
+        {"empty value", Text(u"\0", 1), 2, u""},
+        {"no bytes", u"abc", 0, u""},
+        {"odd byte count", u"abc", 5, u"ab"},
+    };
+    for (const auto& c : cases) {
+        fill(c.content);
+        EXPECT_EQ(RegistryBufferText(buf, 8, c.bytes), c.expected) << c.name;
+    }
+    EXPECT_EQ(RegistryBufferText(nullptr, 8, 16), u"");
+}
+
+TEST(ListedApps, PairsCompareExactly) {
+    ListedApps listed;
+    EXPECT_TRUE(listed.Add(u"Editor", u"Maker"));
+    EXPECT_FALSE(listed.Add(u"Editor", u"Maker"));
+    EXPECT_TRUE(listed.Add(u"editor", u"Maker"));
+    EXPECT_TRUE(listed.Add(u"Editor", u"maker"));
+    EXPECT_TRUE(listed.Add(u"Editor", u""));
+    // The split between name and publisher matters.
+    EXPECT_TRUE(listed.Add(u"ab", u"c"));
+    EXPECT_TRUE(listed.Add(u"a", u"bc"));
+    EXPECT_TRUE(listed.Contains(u"a", u"bc"));
+    EXPECT_FALSE(listed.Contains(u"abc", u""));
+    EXPECT_EQ(listed.size(), 6u);
+}
+
+struct Node {
+    int id = 0;
+    Node* pNext = nullptr;
+};
+
+TEST(TailList, AppendsInOrder) {
+    std::vector<Node> nodes(5);
+    TailList<Node> list;
+    EXPECT_EQ(list.head(), nullptr);
+    for (int i = 0; i < 5; ++i) {
+        nodes[i].id = i;
+        nodes[i].pNext = &nodes[0];  // stale link: append clears it
+        list.Append(&nodes[i]);
+    }
+    std::vector<int> order;
+    for (Node* n = list.head(); n; n = n->pNext) order.push_back(n->id);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+}  // namespace

@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+#include "process/process_list.h"
+
+using namespace tallowick;
+
+namespace {
+
+// ---- snapshot buffers -----------------------------------------------------------
+
+struct FakeRecord {
+    std::uint32_t id;
+    std::int64_t user;
+    std::int64_t kernel;
+    std::uint32_t size;  // bytes from this record to the next
+};
+
+template <typename T>
+void Put(std::vector<unsigned char>& buf, std::size_t at, T v) {
+    std::memcpy(buf.data() + at, &v, sizeof v);
+}
+
+// Lays the records out one after another; the last one links to nothing.
+std::vector<unsigned char> MakeSnapshot(const std::vector<FakeRecord>& records, std::size_t trailing = 0) {
+    std::size_t total = trailing;
+    for (const FakeRecord& r : records) total += r.size;
+    std::vector<unsigned char> buf(total, 0xCD);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const FakeRecord& r = records[i];
+        Put<std::uint32_t>(buf, at + kSnapshotNextOffset, i + 1 == records.size() ? 0 : r.size);
+        Put<std::int64_t>(buf, at + kSnapshotUserTime, r.user);
+        Put<std::int64_t>(buf, at + kSnapshotKernelTime, r.kernel);
+        Put<std::uint32_t>(buf, at + kSnapshotProcessId, r.id);
+        at += r.size;
+    }
+    return buf;
+}
+
+std::vector<SnapshotRecord> Walk(const std::vector<unsigned char>& buf, std::size_t length, bool* ok = nullptr) {
+    std::vector<SnapshotRecord> out;
+    const bool walked = WalkProcessSnapshot(buf.data(), length, out);
+    if (ok) *ok = walked;
+    return out;
+}
+
+TEST(WalkProcessSnapshot, FollowsOddOffsetsToTheLastRecord) {
+    // Odd sizes put every later record on an unaligned address.
+    auto buf = MakeSnapshot({{0, 100, 200, 185}, {4, 1, 2, 73}, {1234, 7, 0, 201}, {5678, 0, 9, 72}});
+    bool ok = false;
+    auto recs = Walk(buf, buf.size(), &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(recs.size(), 4u);
+    EXPECT_EQ(recs[0].id, 0u);
+    EXPECT_EQ(recs[0].time, 300u);
+    EXPECT_EQ(recs[1].id, 4u);
+    EXPECT_EQ(recs[2].id, 1234u);
+    EXPECT_EQ(recs[2].time, 7u);
+    EXPECT_EQ(recs[3].id, 5678u);
+    EXPECT_EQ(recs[3].time, 9u);
+}
+
+TEST(WalkProcessSnapshot, SingleRecordWithZeroLink) {
+    auto buf = MakeSnapshot({{42, 5, 6, 184}});
+    bool ok = false;
+    auto recs = Walk(buf, buf.size(), &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].time, 11u);
+}
+
+TEST(WalkProcessSnapshot, RejectsMalformedBuffers) {
+    auto good = MakeSnapshot({{0, 1, 1, 184}, {12, 2, 2, 184}, {16, 3, 3, 184}});
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> buf;
+        std::size_t length;
+    };
+    auto linkPastEnd = good;
+    Put<std::uint32_t>(linkPastEnd, 184, 0x7FFFFFF0u);
+    auto hugeLink = good;
+    Put<std::uint32_t>(hugeLink, 0, 0xFFFFFFFFu);
+    auto shortLink = good;
+    Put<std::uint32_t>(shortLink, 0, 1);  // records cannot overlap their own fields
+    const Case cases[] = {
+        {"empty", {}, 0},
+        {"shorter than one record", good, kSnapshotMinRecord - 1},
+        {"cut inside the last record", good, good.size() - 184 + 40},
+        {"cut before the last record", good, 2 * 184},
+        {"link past the end", linkPastEnd, linkPastEnd.size()},
+        {"link at the 32-bit maximum", hugeLink, hugeLink.size()},
+        {"link shorter than a record", shortLink, shortLink.size()},
+    };
+    for (const Case& c : cases) {
+        bool ok = true;
+        auto recs = Walk(c.buf, c.length, &ok);
+        EXPECT_FALSE(ok) << c.what;
+        EXPECT_TRUE(recs.empty()) << c.what;
+    }
+}
+
+TEST(WalkProcessSnapshot, LastRecordMayEndExactlyAtTheLength) {
+    auto buf = MakeSnapshot({{0, 1, 1, 184}, {12, 2, 2, 72}});
+    bool ok = false;
+    EXPECT_EQ(Walk(buf, buf.size(), &ok).size(), 2u);
+    EXPECT_TRUE(ok);
+    // One byte less and the last record no longer fits.
+    EXPECT_TRUE(Walk(buf, buf.size() - 1, &ok).empty());
+    EXPECT_FALSE(ok);
+}
+
+TEST(WalkProcessSnapshot, NullBufferIsRejected) {
+    std::vector<SnapshotRecord> out{{1, 1}};
+    EXPECT_FALSE(WalkProcessSnapshot(nullptr, 1000, out));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(WalkProcessSnapshot, NegativeTimesCountAsZero) {
+    auto buf = MakeSnapshot({{7, -50, 20, 184}});
+    auto recs = Walk(buf, buf.size());
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].time, 20u);
+}
+
+// ---- shares -----------------------------------------------------------------------
+
+TEST(CpuShare, TruncatesOwnTimesHundredOverTotal) {
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    struct Case {
+        std::uint64_t own, total;
+        std::int32_t share;
+    };
+    const Case cases[] = {
+        {0, 0, 0},          {5, 0, 0},          {0, 10, 0},      {1, 3, 33},   {2, 3, 66},
+        {199, 1000, 19},    {999, 1000, 99},    {1000, 1000, 100}, {1, 101, 0},
+        {kMax / 2, kMax, 49}, {kMax - 1, kMax, 99}, {kMax, kMax, 100},
+        {kMax / 3, kMax / 3 * 2 + 5, 49},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CpuShare(c.own, c.total), c.share) << c.own << " / " << c.total;
+}
+
+TEST(ProcessorTimes, IdleIsLeftOutOfTheTotal) {
+    ProcessorTimes times({{0, 1000}, {4, 50}, {100, 30}, {200, 20}});
+    EXPECT_TRUE(times.valid());
+    EXPECT_EQ(times.total(), 100u);
+    EXPECT_EQ(times.share(4), 50);
+    EXPECT_EQ(times.share(100), 30);
+    EXPECT_EQ(times.share(200), 20);
+    EXPECT_EQ(times.share(300), 0);  // not in the snapshot
+}
+
+TEST(ProcessorTimes, RecordsOfOneIdentifierAddUp) {
+    ProcessorTimes times({{9, 10}, {3, 60}, {9, 30}});
+    EXPECT_EQ(times.own(9), 40u);
+    EXPECT_EQ(times.share(9), 40);
+    EXPECT_EQ(times.share(3), 60);
+}
+
+TEST(ProcessorTimes, SharesOfOneSnapshotAddUpToAtMostHundred) {
+    std::vector<SnapshotRecord> records;
+    for (std::uint32_t id = 1; id <= 300; ++id) records.push_back({id * 4, id * 7919ull % 1013});
+    ProcessorTimes times(records);
+    std::int64_t sum = 0;
+    for (const SnapshotRecord& r : records) sum += times.share(r.id);
+    EXPECT_LE(sum, 100);
+    EXPECT_GE(sum, 0);
+}
+
+TEST(ProcessorTimes, WithoutSnapshotEveryShareIsZero) {
+    ProcessorTimes none;
+    EXPECT_FALSE(none.valid());
+    EXPECT_EQ(none.share(100), 0);
+    ProcessorTimes idleOnly({{0, 500}});
+    EXPECT_EQ(idleOnly.total(), 0u);
+    EXPECT_EQ(idleOnly.share(0), 0);  // total 0: no division
+}
+
+TEST(ProcessorTimes, SaturatesInsteadOfWrapping) {
+    constexpr std::uint64_t kBig = std::numeric_limits<std::uint64_t>::max() - 10;
+    ProcessorTimes times({{1, kBig}, {2, kBig}});
+    EXPECT_EQ(times.total(), std::numeric_limits<std::uint64_t>::max());
+    // Only absurd times reach this; each share still stays within 0..100.
+    EXPECT_EQ(times.share(1), 99);
+    EXPECT_EQ(times.share(2), 99);
+}
+
+// ---- entries ----------------------------------------------------------------------
+
+TEST(WorkingSetText, WholeKilobytesTruncated) {
+    struct Case {
+        std::uint64_t bytes;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {10489856, u"10244 K"}, {0, u"0 K"}, {1023, u"0 K"}, {1024, u"1 K"}, {2047, u"1 K"},
+        {4294967295ull, u"4194303 K"},
+        {1ull << 60, u"2147483647 K"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WorkingSetText(c.bytes), Text(c.text)) << c.bytes;
+}
+
+ProcessFacts Opened(std::uint32_t id, const char16_t* name, std::uint64_t ws, const char16_t* owner) {
+    ProcessFacts f;
+    f.id = id;
+    f.opened = true;
+    f.named = true;
+    f.baseName = name;
+    f.workingSet = ws;
+    f.owner = owner;
+    return f;
+}
+
+TEST(MakeProcessEntry, IdleEntryPerFamily) {
+    struct Case {
+        std::int32_t family;
+        const char16_t* memory;
+    };
+    const Case cases[] = {{7, u"28 K"}, {-1, u"16 K"}, {1, u"16 K"}, {5, u"16 K"}, {8, u"16 K"}, {9, u"16 K"}};
+    ProcessorTimes times({{0, 900}, {12, 100}});
+    for (const Case& c : cases) {
+        ProcessFacts idle;  // identifier 0: nothing is read
+        ProcessEntry e = MakeProcessEntry(idle, c.family, times);
+        EXPECT_EQ(e.name, u"System Idle Process") << c.family;
+        EXPECT_EQ(e.memory, Text(c.memory)) << c.family;
+        EXPECT_EQ(e.owner, u"SYSTEM");
+        EXPECT_EQ(e.cpuPercent, 0);  // set later from the remainder
+        EXPECT_TRUE(e.filled);
+    }
+}
+
+TEST(MakeProcessEntry, SystemUnderFourOrEight) {
+    ProcessorTimes times({{4, 50}, {8, 50}, {12, 50}});
+    for (std::uint32_t id : {4u, 8u}) {
+        for (std::int32_t family : {7, 5, -1}) {
+            ProcessFacts closed;
+            closed.id = id;
+            ProcessEntry e = MakeProcessEntry(closed, family, times);
+            EXPECT_EQ(e.name, u"System");
+            EXPECT_EQ(e.owner, u"SYSTEM");
+            EXPECT_EQ(e.memory, u"40 K");
+            EXPECT_EQ(e.cpuPercent, 0);
+            EXPECT_FALSE(e.filled) << id;
+
+            ProcessFacts opened;
+            opened.id = id;
+            opened.opened = true;
+            opened.workingSet = 245760;
+            e = MakeProcessEntry(opened, family, times);
+            EXPECT_EQ(e.name, u"System");
+            EXPECT_EQ(e.owner, u"SYSTEM");
+            EXPECT_EQ(e.memory, u"240 K");
+            EXPECT_EQ(e.cpuPercent, 0);  // its time only feeds the idle remainder
+            EXPECT_TRUE(e.filled) << id;
+        }
+    }
+}
+
+TEST(MakeProcessEntry, ProcessThatCannotBeReadStaysEmpty) {
+    ProcessorTimes times({{12, 100}});
+    ProcessFacts notOpened;
+    notOpened.id = 12;
+    ProcessFacts notNamed = Opened(12, u"x.exe", 4096, u"alice");
+    notNamed.named = false;
+    for (const ProcessFacts& f : {notOpened, notNamed}) {
+        ProcessEntry e = MakeProcessEntry(f, 5, times);
+        EXPECT_TRUE(e.name.empty());
+        EXPECT_TRUE(e.owner.empty());
+        EXPECT_TRUE(e.memory.empty());
+        EXPECT_EQ(e.cpuPercent, 0);
+        EXPECT_FALSE(e.filled);
+    }
+}
+
+TEST(MakeProcessEntry, OrdinaryProcessCarriesItsFacts) {
+    ProcessorTimes times({{0, 10000}, {12, 25}, {16, 75}});
+    ProcessEntry e = MakeProcessEntry(Opened(12, u"notepad.exe", 10489856, u"alice"), 5, times);
+    EXPECT_EQ(e.name, u"notepad.exe");
+    EXPECT_EQ(e.owner, u"alice");
+    EXPECT_EQ(e.memory, u"10244 K");
+    EXPECT_EQ(e.cpuPercent, 25);
+    EXPECT_TRUE(e.filled);
+}
+
+// Builds entries the way the list does, one per identifier.
+std::vector<ProcessEntry> BuildEntries(const std::vector<ProcessFacts>& facts, std::int32_t family,
+                                       const ProcessorTimes& times) {
+    std::vector<ProcessEntry> entries;
+    for (const ProcessFacts& f : facts) entries.push_back(MakeProcessEntry(f, family, times));
+    ApplyIdleRemainder(entries);
+    return entries;
+}
+
+TEST(ApplyIdleRemainder, IdleGetsWhatTheOthersLeave) {
+    // System (4) and an unreadable process (20) have time but no share of
+    // their own: it ends in the remainder, with the truncation losses.
+    ProcessorTimes times({{0, 99999}, {4, 100}, {12, 333}, {16, 334}, {20, 233}});
+    ProcessFacts idle, system, unreadable;
+    system.id = 4;
+    system.opened = true;
+    unreadable.id = 20;
+    auto entries = BuildEntries({idle, system, Opened(12, u"a.exe", 0, u"u"), Opened(16, u"b.exe", 0, u"u"),
+                                 unreadable},
+                                7, times);
+    ASSERT_EQ(entries.size(), 5u);  // every identifier stays listed
+    EXPECT_EQ(entries[2].cpuPercent, 33);
+    EXPECT_EQ(entries[3].cpuPercent, 33);
+    EXPECT_EQ(entries[0].cpuPercent, 34);
+    std::int64_t sum = 0;
+    for (const ProcessEntry& e : entries) sum += e.cpuPercent;
+    EXPECT_EQ(sum, 100);
+}
+
+TEST(ApplyIdleRemainder, NoIdleEntryMeansNoRemainder) {
+    ProcessorTimes times({{12, 10}, {16, 30}});
+    auto entries = BuildEntries({Opened(12, u"a.exe", 0, u"u"), Opened(16, u"b.exe", 0, u"u")}, 5, times);
+    EXPECT_EQ(entries[0].cpuPercent, 25);
+    EXPECT_EQ(entries[1].cpuPercent, 75);
+    std::vector<ProcessEntry> copy = entries;
+    EXPECT_EQ(ApplyIdleRemainder(copy), -1);
+    EXPECT_EQ(copy[0].cpuPercent, 25);
+    EXPECT_EQ(copy[1].cpuPercent, 75);
+}
+
+TEST(ApplyIdleRemainder, FirstExactNameOnly) {
+    std::vector<ProcessEntry> entries(4);
+    entries[0].name = u"system idle process";  // the match is case-sensitive
+    entries[0].cpuPercent = 10;
+    entries[1].name = u"System Idle Process";
+    entries[2].name = u"System Idle Process";
+    entries[3].name = u"x.exe";
+    entries[3].cpuPercent = 15;
+    EXPECT_EQ(ApplyIdleRemainder(entries), 1);
+    EXPECT_EQ(entries[1].cpuPercent, 75);
+    EXPECT_EQ(entries[2].cpuPercent, 0);
+}
+
+TEST(BaseNameOfPath, TakesTheLastComponent) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* base;
+    };
+    const Case cases[] = {
+        {u"C:\\windows\\system32\\services.exe", u"services.exe"},
+        {u"\\??\\C:\\Program Files\\x\\app.exe", u"app.exe"},
+        {u"Z:/work/build/it.exe", u"it.exe"},
+        {u"C:\\a.b\\noext", u"noext"},
+        {u"app.exe", u""},
+        {u"C:\\dir\\", u""},
+        {u"", u""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BaseNameOfPath(c.path), Text(c.base));
+}
+
+TEST(KindOfProcess, FixedIdentifiers) {
+    EXPECT_EQ(KindOfProcess(0), ProcessKind::Idle);
+    EXPECT_EQ(KindOfProcess(4), ProcessKind::System);
+    EXPECT_EQ(KindOfProcess(8), ProcessKind::System);
+    EXPECT_EQ(KindOfProcess(12), ProcessKind::Other);
+    EXPECT_EQ(KindOfProcess(2), ProcessKind::Other);
+}
+
+}  // namespace

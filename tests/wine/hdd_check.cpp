@@ -1,0 +1,372 @@
+// Check_HDD end to end: a stand-in defragmenter in the prefix's system32 and a
+// survey host (hdd_probe.exe) started per run with its own emulated Windows
+// version. Under Wine the fixed drives are C: and Z:.
+// ctest-lock: prefix
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string kRecommended = "建议进行碎片整理";
+const std::string kNotNeeded = "不需碎片整理";
+
+std::wstring HostDir() { return tw::TestsDir() + L"\\hddhost\\"; }
+
+std::wstring SystemDefrag() {
+    wchar_t dir[MAX_PATH] = {};
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\defrag.exe";
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WorkFilesLeft() { return Exists(HostDir() + L"defrag.bat") || Exists(HostDir() + L"defrag.txt"); }
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The stand-in defragmenter installed in system32 for the scope, with its
+// instruction folder named by TW_DEFRAG_DIR (inherited by the survey host,
+// the command interpreter and the stand-in).
+class StandIn {
+public:
+    explicit StandIn(bool install = true) {
+        if (install) {
+            installed_ = CopyFileW((tw::TestsDir() + L"\\defrag\\defrag.exe").c_str(), SystemDefrag().c_str(), FALSE);
+            EXPECT_TRUE(installed_) << "cannot place the stand-in in system32";
+        }
+        SetEnvironmentVariableW(L"TW_DEFRAG_DIR", dir_.path().c_str());
+        DeleteFileW((HostDir() + L"defrag.bat").c_str());
+        DeleteFileW((HostDir() + L"defrag.txt").c_str());
+    }
+    ~StandIn() {
+        SetEnvironmentVariableW(L"TW_DEFRAG_DIR", nullptr);
+        if (installed_) DeleteFileW(SystemDefrag().c_str());
+    }
+    // letter 0: every drive.
+    void report(const std::string& bytes, wchar_t letter = 0) { put(L"report", letter, bytes); }
+    void sleep(int ms, wchar_t letter = 0) { put(L"sleep", letter, std::to_string(ms)); }
+    std::string log() const { return tw::ReadFileBytes(dir_.file(L"log.txt")); }
+    void clearLog() { DeleteFileW(dir_.file(L"log.txt").c_str()); }
+
+private:
+    void put(const std::wstring& stem, wchar_t letter, const std::string& bytes) {
+        std::wstring name = letter ? stem + L"-" + std::wstring(1, letter) + L".txt" : stem + L".txt";
+        ASSERT_TRUE(tw::WriteFileBytes(dir_.file(name), bytes));
+    }
+    tw::TempDir dir_;
+    bool installed_ = false;
+};
+
+struct Node {
+    std::string root, label, fragmentation, advice;
+    unsigned long long total = 0, free = 0;
+    std::string reserved;
+};
+
+struct ProbeRun {
+    int exitCode = -1;
+    int family = -2;
+    std::string count;
+    int rc = -1;
+    std::vector<std::string> calls;
+    std::vector<Node> nodes;
+    std::vector<int> latencies;
+    int alive = 0;
+    int elapsed = -1;
+    std::string raw;
+
+    int callsOf(const std::string& kind) const {
+        int n = 0;
+        for (const std::string& c : calls) n += c.rfind(kind, 0) == 0;
+        return n;
+    }
+};
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// Runs the survey host with the given emulated version ("" keeps the
+// prefix's default) and options.
+ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L"") {
+    ProbeRun run;
+    tw::SavedRegValue saved(HKEY_CURRENT_USER, L"Software\\Wine", L"Version");
+    if (!version.empty()) saved.setString(version);
+    tw::TempDir scratch;
+    std::wstring out = scratch.file(L"out.txt");
+    std::wstring exe = HostDir() + L"hdd_probe.exe";
+    std::wstring commandLine = L"\"" + exe + L"\" \"" + tw::BinDir() + L"\\Tallowick.dll\" \"" + out + L"\" " + options;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::wstring dir = HostDir();
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                        &info)) {
+        ADD_FAILURE() << "cannot start the survey host: " << GetLastError();
+        return run;
+    }
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    run.exitCode = static_cast<int>(code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+
+    run.raw = tw::ReadFileBytes(out);
+    for (const std::string& line : Split(run.raw, '\n')) {
+        auto value = [&](const char* key) { return line.substr(std::string(key).size()); };
+        if (line.rfind("family ", 0) == 0) run.family = std::stoi(value("family "));
+        else if (line.rfind("rc ", 0) == 0) run.rc = std::stoi(value("rc "));
+        else if (line.rfind("count ", 0) == 0) run.count = value("count ");
+        else if (line.rfind("call ", 0) == 0) run.calls.push_back(value("call "));
+        else if (line.rfind("latency ", 0) == 0) run.latencies.push_back(std::stoi(value("latency ")));
+        else if (line.rfind("elapsed ", 0) == 0) run.elapsed = std::stoi(value("elapsed "));
+        else if (line.rfind("alive ", 0) == 0) run.alive += line.back() == '1';
+        else if (line.rfind("node ", 0) == 0) {
+            std::vector<std::string> f = Split(value("node "), '|');
+            if (f.size() != 7) { ADD_FAILURE() << line; continue; }
+            Node n;
+            n.root = f[0];
+            n.label = f[1];
+            n.total = std::stoull(f[2]);
+            n.free = std::stoull(f[3]);
+            n.fragmentation = f[4];
+            n.advice = f[5];
+            n.reserved = f[6];
+            run.nodes.push_back(n);
+        }
+    }
+    EXPECT_EQ(run.exitCode, 0) << run.raw;
+    for (const std::string& c : run.calls) EXPECT_EQ(c.find("malformed"), std::string::npos) << c;
+    EXPECT_EQ(run.alive, 0) << "a defragmenter outlived the survey\n" << run.raw;
+    EXPECT_FALSE(WorkFilesLeft()) << run.raw;
+    return run;
+}
+
+const std::string kXpReport15 =
+    "Analysis Report\r\n    Percent free space                 = 50%\r\n\r\nVolume fragmentation\r\n"
+    "    Total fragmentation                = 15%\r\n    File fragmentation = 31%\r\n";
+
+TEST(HddCheck, FragmentationAndAdviceFollowFamilyAndReportLayout) {
+    struct Case {
+        const char* name;
+        std::wstring version;
+        int family;
+        std::string report;
+        std::string fragmentation;  // "" = no figures
+        std::string advice;
+    };
+    const Case cases[] = {
+        {"xp layout, two signs", L"winxp", 7, kXpReport15, "15%碎片", kRecommended},
+        {"xp layout, one digit", L"winxp", 7, "free = 50%\r\ntotal = 6%\r\n", "6%碎片", kNotNeeded},
+        {"xp layout, 100 percent", L"winxp", 7, "free = 0%\r\ntotal = 100%\r\n", "100%碎片", kRecommended},
+        {"xp layout, no sign", L"winxp", 7, "Analysis complete.\r\n", "", ""},
+        {"xp layout, signs beyond 1024 bytes", L"winxp", 7, std::string(1100, '.') + "\r\n= 50%\r\n= 15%\r\n", "",
+         ""},
+        {"vista layout, one sign", L"vista", 9, "Total fragmented space = 12 %\r\nLargest free = 3 GB\r\n",
+         "12%碎片", kRecommended},
+        {"vista layout, blank two blank", L"vista", 9, "Total fragmented space = 2 %\r\n", "2%碎片", kNotNeeded},
+        {"vista layout, 100 percent", L"vista", 9, "Total fragmented space = 100 %\r\n", "100%碎片", kRecommended},
+    };
+    StandIn standIn;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        standIn.clearLog();
+        standIn.report(c.report);
+        ProbeRun run = RunProbe(c.version);
+        EXPECT_EQ(run.family, c.family);
+        EXPECT_EQ(run.rc, 0);
+        EXPECT_EQ(run.count, "2");
+        ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+        EXPECT_EQ(run.nodes[0].root, "C:\\");
+        EXPECT_EQ(run.nodes[1].root, "Z:\\");
+        for (const Node& n : run.nodes) {
+            EXPECT_EQ(n.fragmentation, c.fragmentation) << n.root;
+            EXPECT_EQ(n.advice, c.advice) << n.root;
+            EXPECT_EQ(n.reserved, "0");
+        }
+        EXPECT_GT(run.nodes[0].total, 0u);
+        EXPECT_LE(run.nodes[0].free, run.nodes[0].total);
+        // One progress text before each analysis, naming the drive.
+        ASSERT_EQ(run.callsOf("text "), 2) << run.raw;
+        std::vector<std::string> texts;
+        for (const std::string& call : run.calls) {
+            if (call.rfind("text ", 0) == 0) texts.push_back(call);
+        }
+        EXPECT_EQ(texts[0].rfind("text 正在分析: C:\\ ... starts-before=0 ", 0), 0u) << texts[0];
+        EXPECT_EQ(texts[1].rfind("text 正在分析: Z:\\ ... starts-before=1 ", 0), 0u) << texts[1];
+        EXPECT_EQ(run.callsOf("letter"), 26);
+        // The system's defragmenter, by its full path, once per drive.
+        std::string log = standIn.log();
+        EXPECT_EQ(Occurrences(log, "start "), 2) << log;
+        EXPECT_EQ(Occurrences(log, "end "), 2) << log;
+        EXPECT_NE(log.find("C:\\ -a"), std::string::npos) << log;
+        EXPECT_NE(log.find("Z:\\ -a"), std::string::npos) << log;
+    }
+}
+
+TEST(HddCheck, Family5SendsProgressButRunsNoAnalysis) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    for (const wchar_t* version : {L"win2k", L"win2008r2"}) {
+        SCOPED_TRACE(tw::ToUtf8(version));
+        ProbeRun run = RunProbe(version);
+        EXPECT_EQ(run.family, 5);
+        EXPECT_EQ(run.count, "2");
+        ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+        for (const Node& n : run.nodes) {
+            EXPECT_EQ(n.fragmentation, "");
+            EXPECT_EQ(n.advice, "");
+            EXPECT_GT(n.total, 0u);
+        }
+        EXPECT_EQ(run.callsOf("text 正在分析: "), 2) << run.raw;
+        EXPECT_EQ(run.callsOf("analysis"), 0);
+    }
+    EXPECT_EQ(standIn.log(), "") << "no defragmenter may run";
+}
+
+TEST(HddCheck, CancelBeforeTheFirstLetterListsNothing) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    ProbeRun run = RunProbe(L"winxp", L"--cancel-letter 1");
+    EXPECT_EQ(run.rc, 0);
+    EXPECT_EQ(run.count, "0");
+    EXPECT_TRUE(run.nodes.empty());
+    ASSERT_EQ(run.calls.size(), 1u) << run.raw;
+    EXPECT_EQ(run.calls[0].rfind("letter answer=1", 0), 0u);
+    EXPECT_EQ(standIn.log(), "");
+}
+
+TEST(HddCheck, CancelBetweenLettersKeepsTheDrivesListedSoFar) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    ProbeRun run = RunProbe(L"winxp", L"--cancel-letter 4");  // the poll before D:
+    EXPECT_EQ(run.count, "1");
+    ASSERT_EQ(run.nodes.size(), 1u) << run.raw;
+    EXPECT_EQ(run.nodes[0].root, "C:\\");
+    EXPECT_EQ(run.nodes[0].fragmentation, "15%碎片");
+    EXPECT_EQ(run.callsOf("letter"), 4);
+    EXPECT_EQ(run.calls.back().rfind("letter answer=1", 0), 0u) << run.raw;
+    EXPECT_EQ(Occurrences(standIn.log(), "start "), 1);
+}
+
+TEST(HddCheck, CancelDuringAnAnalysisStopsTheDefragmenterWithinOneStep) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    standIn.sleep(5000, L'C');
+    ProbeRun run = RunProbe(L"winxp", L"--cancel-analysis 1");  // answers non-zero from then on
+    EXPECT_EQ(run.count, "1");
+    ASSERT_EQ(run.nodes.size(), 1u) << run.raw;
+    EXPECT_EQ(run.nodes[0].root, "C:\\");
+    EXPECT_EQ(run.nodes[0].fragmentation, "");
+    EXPECT_EQ(run.nodes[0].advice, "");
+    EXPECT_GT(run.nodes[0].total, 0u);
+    EXPECT_EQ(run.callsOf("analysis"), 1);
+    EXPECT_EQ(run.callsOf("letter"), 4) << "the poll before D: ends the walk";
+    ASSERT_FALSE(run.latencies.empty());
+    EXPECT_LT(run.latencies[0], 500) << "from the cancel answer to the next poll";
+    std::printf("cancel answer to the next poll: %d ms; survey %d ms\n", run.latencies[0], run.elapsed);
+    EXPECT_LT(run.elapsed, 3000);
+    std::string log = standIn.log();
+    EXPECT_EQ(Occurrences(log, "start "), 1) << log;
+    EXPECT_EQ(Occurrences(log, "end "), 0) << "the defragmenter was stopped";
+}
+
+TEST(HddCheck, CancelledDriveLeavesNothingForTheNextDrive) {
+    StandIn standIn;
+    standIn.report("free = 50%\r\ntotal = 42%\r\n", L'C');  // printed before the stand-in sleeps
+    standIn.sleep(5000, L'C');
+    standIn.report("free = 50%\r\ntotal = 7%\r\n", L'Z');
+    ProbeRun run = RunProbe(L"winxp", L"--cancel-analysis 1 --once");
+    EXPECT_EQ(run.count, "2");
+    ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+    EXPECT_EQ(run.nodes[0].fragmentation, "");
+    EXPECT_EQ(run.nodes[1].fragmentation, "7%碎片");
+    EXPECT_EQ(run.nodes[1].advice, kNotNeeded);
+    EXPECT_EQ(run.callsOf("letter"), 26);
+}
+
+TEST(HddCheck, PollsEvery500msWhileTheDefragmenterRuns) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    standIn.sleep(1300, L'C');
+    ProbeRun run = RunProbe(L"winxp");
+    ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+    EXPECT_EQ(run.nodes[0].fragmentation, "15%碎片");
+    int polls = run.callsOf("analysis");
+    EXPECT_GE(polls, 2) << run.raw;
+    EXPECT_LE(polls, 4) << run.raw;
+}
+
+TEST(HddCheck, LeftoverReportIsNotReadAgain) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    ASSERT_TRUE(tw::WriteFileBytes(HostDir() + L"defrag.txt", "old = 1%\r\nold = 99%\r\n"));
+    ProbeRun run = RunProbe(L"winxp");
+    ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+    EXPECT_EQ(run.nodes[0].fragmentation, "15%碎片");
+}
+
+TEST(HddCheck, NullCallbackRunsToTheEnd) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    standIn.sleep(600, L'C');  // at least one wait step without anyone to ask
+    ProbeRun run = RunProbe(L"winxp", L"--no-callback");
+    EXPECT_TRUE(run.calls.empty());
+    EXPECT_EQ(run.count, "2");
+    ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+    EXPECT_EQ(run.nodes[0].fragmentation, "15%碎片");
+    EXPECT_EQ(run.nodes[1].fragmentation, "15%碎片");
+}
+
+TEST(HddCheck, NullCountIsAccepted) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    ProbeRun run = RunProbe(L"vista", L"--no-count");
+    EXPECT_EQ(run.rc, 0);
+    EXPECT_EQ(run.count, "none");
+    EXPECT_EQ(run.nodes.size(), 2u) << run.raw;
+}
+
+TEST(HddCheck, WithoutADefragmenterDrivesHaveNoFigures) {
+    StandIn standIn(false);
+    ProbeRun run = RunProbe(L"winxp");
+    EXPECT_EQ(run.count, "2");
+    ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
+    for (const Node& n : run.nodes) {
+        EXPECT_EQ(n.fragmentation, "");
+        EXPECT_EQ(n.advice, "");
+    }
+    EXPECT_EQ(run.callsOf("text "), 2);
+}
+
+TEST(HddCheck, DefragmenterBesideTheHostIsNotTheOneRun) {
+    StandIn standIn;
+    standIn.report(kXpReport15);
+    std::wstring decoy = HostDir() + L"defrag.exe";
+    ASSERT_TRUE(CopyFileW((tw::TestsDir() + L"\\defrag\\defrag.exe").c_str(), decoy.c_str(), FALSE));
+    ProbeRun run = RunProbe(L"winxp");
+    DeleteFileW(decoy.c_str());
+    std::string log = standIn.log();
+    EXPECT_EQ(Occurrences(log, "start "), 2) << log;
+    EXPECT_EQ(Occurrences(log, "hddhost"), 0) << log;
+    EXPECT_EQ(Occurrences(log, "system32\\defrag.exe |"), 2) << log;
+}
+
+}  // namespace

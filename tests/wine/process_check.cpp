@@ -1,0 +1,190 @@
+// Check_Process against the processes of the Wine session, and the owner and
+// privilege operations on this test program's own process.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+#include <psapi.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "process/process_win.h"
+
+namespace {
+
+struct Row {
+    std::wstring name, owner, memory;
+    int cpu = 0;
+};
+
+struct Outcome {
+    int rc = -1;
+    int count = -1;
+    int nodes = 0;
+    std::vector<Row> rows;
+};
+
+Outcome RunCheck(tw::Library& lib) {
+    Outcome o;
+    ProcessNode* list = reinterpret_cast<ProcessNode*>(1);
+    o.rc = lib.Check_Process_(&list, nullptr, &o.count, 0);
+    for (const ProcessNode* n = list; n; n = n->pNext) {
+        ++o.nodes;
+        o.rows.push_back({n->szName, n->szOwner, n->szMemory, n->nCpuPercent});
+    }
+    EXPECT_EQ(lib.Release_Process_(list), 0);
+    return o;
+}
+
+std::wstring OwnBaseName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(p.find_last_of(L"\\/") + 1);
+}
+
+std::wstring CurrentUser() {
+    wchar_t name[261] = {};
+    DWORD len = 260;
+    GetUserNameW(name, &len);
+    return name;
+}
+
+bool IsMemoryText(const std::wstring& text) { return std::regex_match(text, std::wregex(L"[0-9]+ K")); }
+
+TEST(Process, ListsItselfWithNameMemoryAndOwner) {
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    EXPECT_EQ(o.rc, 0);
+    const std::wstring self = OwnBaseName();
+    const Row* found = nullptr;
+    for (const Row& r : o.rows) {
+        if (_wcsicmp(r.name.c_str(), self.c_str()) == 0) found = &r;
+    }
+    ASSERT_NE(found, nullptr) << "own process not listed";
+    EXPECT_EQ(found->name, self);
+    EXPECT_TRUE(IsMemoryText(found->memory)) << std::string(found->memory.begin(), found->memory.end());
+    EXPECT_NE(found->memory, L"0 K");
+    EXPECT_FALSE(found->owner.empty());
+    EXPECT_EQ(found->owner, CurrentUser());
+}
+
+TEST(Process, CountEqualsNodesAndSharesStayInRange) {
+    tw::Library lib;
+    Outcome o = RunCheck(lib);
+    EXPECT_EQ(o.rc, 0);
+    EXPECT_GT(o.count, 1);
+    EXPECT_EQ(o.count, o.nodes);
+    long sum = 0;
+    for (const Row& r : o.rows) {
+        EXPECT_GE(r.cpu, 0);
+        EXPECT_LE(r.cpu, 100);
+        sum += r.cpu;
+        if (!r.name.empty()) {
+            EXPECT_TRUE(IsMemoryText(r.memory));
+            EXPECT_FALSE(r.owner.empty()) << std::string(r.name.begin(), r.name.end());
+        }
+    }
+    EXPECT_LE(sum, 100);
+}
+
+TEST(Process, CountMatchesTheIdentifiersOfTheSystem) {
+    tw::Library lib;
+    Outcome o = RunCheck(lib);
+    DWORD ids[4096];
+    DWORD bytes = 0;
+    ASSERT_TRUE(EnumProcesses(ids, sizeof ids, &bytes));
+    // Processes of the session may come and go between the two listings.
+    EXPECT_NEAR(o.count, static_cast<int>(bytes / 4), 3);
+}
+
+TEST(Process, NullListIsReleased) {
+    tw::Library lib;
+    EXPECT_EQ(lib.Release_Process_(nullptr), 0);
+}
+
+TEST(Process, ListingTwiceGivesTwoIndependentLists) {
+    tw::Library lib;
+    ProcessNode* a = nullptr;
+    ProcessNode* b = nullptr;
+    int ca = 0, cb = 0;
+    ASSERT_EQ(lib.Check_Process_(&a, nullptr, &ca, 0), 0);
+    ASSERT_EQ(lib.Check_Process_(&b, nullptr, &cb, 0), 0);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(lib.Release_Process_(a), 0);
+    EXPECT_EQ(lib.Release_Process_(b), 0);
+}
+
+// ---- internal operations ---------------------------------------------------------
+
+TEST(ProcessInternals, DebugPrivilegeIsEnabled) { EXPECT_TRUE(tallowick::EnableDebugPrivilege()); }
+
+TEST(ProcessInternals, OwnerFromOwnToken) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    wchar_t owner[261] = {};
+    EXPECT_TRUE(tallowick::GetOwnerFromToken(owner, token));
+    EXPECT_EQ(std::wstring(owner), CurrentUser());
+    EXPECT_EQ(std::wstring(owner).find(L'\\'), std::wstring::npos);  // no domain
+}
+
+TEST(ProcessInternals, OwnerFromTokenWithoutQueryRightLeavesFieldAlone) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, &token));
+    wchar_t owner[261] = L"untouched";
+    EXPECT_FALSE(tallowick::GetOwnerFromToken(owner, token));
+    EXPECT_EQ(std::wstring(owner), L"untouched");
+}
+
+TEST(ProcessInternals, OwnerFromWtsList) {
+    wchar_t owner[261] = {};
+    EXPECT_TRUE(tallowick::GetOwnerFromWtsList(GetCurrentProcessId(), owner));
+    EXPECT_EQ(std::wstring(owner), CurrentUser());
+}
+
+TEST(ProcessInternals, ProcessMissingFromWtsListKeepsEmptyOwner) {
+    wchar_t owner[261] = {};
+    // Identifiers are multiples of four: this one is never a process.
+    EXPECT_TRUE(tallowick::GetOwnerFromWtsList(0xFFFFFFF1u, owner));
+    EXPECT_EQ(owner[0], L'\0');
+}
+
+TEST(ProcessInternals, SnapshotHoldsThisProcess) {
+    std::vector<tallowick::SnapshotRecord> records;
+    ASSERT_TRUE(tallowick::ReadProcessSnapshot(records));
+    bool found = false;
+    for (const auto& r : records) found = found || r.id == GetCurrentProcessId();
+    EXPECT_TRUE(found);
+    const int share = tallowick::GetProcessCpuShare(GetCurrentProcessId());
+    EXPECT_GE(share, 0);
+    EXPECT_LE(share, 100);
+}
+
+TEST(ProcessInternals, FillProcessNodeForItselfAndForAnEndedProcess) {
+    ProcessNode* node = new ProcessNode();
+    EXPECT_TRUE(tallowick::FillProcessNode(GetCurrentProcessId(), node));
+    EXPECT_EQ(std::wstring(node->szName), OwnBaseName());
+    EXPECT_FALSE(std::wstring(node->szOwner).empty());
+    delete node;
+
+    node = new ProcessNode();
+    EXPECT_FALSE(tallowick::FillProcessNode(0xFFFFFFF1u, node));
+    EXPECT_EQ(node->szName[0], L'\0');
+    EXPECT_EQ(node->szOwner[0], L'\0');
+    EXPECT_EQ(node->szMemory[0], L'\0');
+    EXPECT_EQ(node->nCpuPercent, 0);
+    delete node;
+}
+
+TEST(ProcessInternals, IdentifiersListIsComplete) {
+    std::vector<DWORD> ids;
+    ASSERT_TRUE(tallowick::EnumerateProcessIds(ids));
+    bool found = false;
+    for (DWORD id : ids) found = found || id == GetCurrentProcessId();
+    EXPECT_TRUE(found);
+}
+
+}  // namespace
