@@ -15,4 +15,16 @@ struct ComputerIdentity {
 // Returns 0 for a null record, else fills it and returns 1.
 int FillComputerIdentity(ComputerIdentity* record);
 
+// The lookups behind it. Each returns 1 on success and 0 on failure, leaving
+// the field untouched on failure.
+
+// Workgroup or domain name (NetWkstaGetInfo level 100) into a 256-unit field.
+int GetWorkgroupName(char16_t* field);
+// Dotted IPv4 address of the local host name into a 50-unit field. Returns 0
+// only when Windows Sockets cannot be started; a name that does not resolve
+// leaves the field unchanged and returns 1.
+int GetHostAddress(char16_t* field);
+// Name of the first processor, leading blanks removed, into a 256-unit field.
+int ReadProcessorName(char16_t* field);
+
 }  // namespace tallowick

@@ -1,8 +1,100 @@
-// Placeholder until the identity lookups land: the record stays as given.
+#include <winsock2.h>
+
 #include "sysinfo/computer_identity.h"
 
-namespace tallowick {
+#include <lm.h>
 
-int FillComputerIdentity(ComputerIdentity* record) { return record ? 1 : 0; }
+#include <cstring>
+
+#include "plugin/win_util.h"
+#include "sysinfo/identity_text.h"
+#include "sysinfo/os_display_name.h"
+#include "sysinfo/os_version.h"
+
+namespace tallowick {
+namespace {
+
+constexpr std::size_t kWorkgroupUnits = 256;
+constexpr std::size_t kProcessorUnits = 256;
+constexpr int kAddressUnits = 50;
+constexpr DWORD kProcessorNameBytes = 256;  // 127 characters and the terminator
+
+}  // namespace
+
+int GetWorkgroupName(char16_t* field) {
+    if (!field) return 0;
+    BYTE* buffer = nullptr;
+    if (NetWkstaGetInfo(nullptr, 100, &buffer) != NERR_Success) {
+        if (buffer) NetApiBufferFree(buffer);
+        return 0;
+    }
+    auto release = OnScopeExit([&] { NetApiBufferFree(buffer); });
+    const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer);
+    CopyBounded(field, kWorkgroupUnits, info ? ViewOf(info->wki100_langroup) : TextView());
+    return 1;
+}
+
+int GetHostAddress(char16_t* field) {
+    if (!field) return 0;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 0), &data) != 0) return 0;
+    char hostName[256] = {};
+    if (gethostname(hostName, 255) == 0) {
+        hostent* entry = gethostbyname(hostName);
+        // An entry with an empty address list gives no address.
+        if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list &&
+            entry->h_addr_list[0]) {
+            in_addr address;
+            std::memcpy(&address, entry->h_addr_list[0], sizeof address);
+            const char* dotted = inet_ntoa(address);
+            if (dotted) {
+                wchar_t wide[kAddressUnits] = {};
+                if (MultiByteToWideChar(CP_ACP, 0, dotted, -1, wide, kAddressUnits) > 0) {
+                    CopyBounded(field, kAddressUnits, U16(wide));
+                }
+            }
+        }
+    }
+    WSACleanup();
+    return 1;
+}
+
+int ReadProcessorName(char16_t* field) {
+    if (!field) return 0;
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0,
+                      KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return 0;
+    }
+    char16_t scratch[kProcessorUnits] = {};
+    DWORD length = kProcessorNameBytes;
+    if (RegQueryValueExW(key.get(), L"ProcessorNameString", nullptr, nullptr, reinterpret_cast<BYTE*>(scratch),
+                         &length) != ERROR_SUCCESS ||
+        length > kProcessorNameBytes) {
+        return 0;
+    }
+    key.reset();
+    CopyBounded(field, kProcessorUnits, TrimLeadingBlanks(RegistryDataText(scratch, length)));
+    return 1;
+}
+
+int FillComputerIdentity(ComputerIdentity* record) {
+    if (!record) return 0;
+    std::memset(record, 0, sizeof *record);
+
+    DWORD size = 16;
+    GetComputerNameW(W(record->szComputerName), &size);
+    GetWorkgroupName(record->szWorkgroup);
+    GetOsDisplayName(record->szOsName);
+    ReadProcessorName(record->szProcessorName);
+
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;  // 64
+    if (!GlobalMemoryStatusEx(&memory)) memory.ullTotalPhys = 0;
+    CopyField(record->szTotalMemory, FormatMegabytes(memory.ullTotalPhys));
+
+    GetHostAddress(record->szIpAddress);
+    return 1;
+}
 
 }  // namespace tallowick

@@ -1,8 +1,9 @@
-// Placeholder until the version classification lands: the family is unknown.
 #include "sysinfo/os_family.h"
+
+#include "sysinfo/os_version_reader.h"
 
 namespace tallowick {
 
-std::int32_t GetOsFamily() { return OsUnknown; }
+std::int32_t GetOsFamily() { return ClassifyOsFamily(ReadVersionFacts(VersionPurpose::Family)); }
 
 }  // namespace tallowick

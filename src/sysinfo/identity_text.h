@@ -1,0 +1,17 @@
+// Text pieces of the computer identity that need no system.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/text.h"
+
+namespace tallowick {
+
+// The text with every blank (U+0020) before its first other unit removed;
+// tabs and other white space count as text, trailing blanks stay.
+Text TrimLeadingBlanks(TextView text);
+
+// "%I64d MB" of the whole mebibytes in `totalBytes`, rounded down.
+Text FormatMegabytes(std::uint64_t totalBytes);
+
+}  // namespace tallowick

@@ -1,0 +1,83 @@
+#include "sysinfo/os_version_reader.h"
+
+#include "plugin/win_util.h"
+
+namespace tallowick {
+namespace {
+
+constexpr DWORD kStoredTextBytes = 80;
+
+// Reads a value without a type check into 80 bytes. The buffer has one unit
+// more than the read may fill, so the text is terminated inside it even when
+// the stored data carries no terminator.
+std::optional<Text> ReadStoredText(const wchar_t* keyPath, const wchar_t* valueName) {
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char16_t buffer[kStoredTextUnits + 1] = {};
+    DWORD length = kStoredTextBytes;
+    LONG rc = RegQueryValueExW(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
+    if (rc != ERROR_SUCCESS || length > kStoredTextBytes) return std::nullopt;
+    return RegistryDataText(buffer, length);
+}
+
+WORD NativeArchitecture() {
+    SYSTEM_INFO info = {};
+    using NativeInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto native = kernel ? reinterpret_cast<NativeInfoFn>(
+                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
+                         : nullptr;
+    if (native) native(&info);
+    else GetSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
+}  // namespace
+
+std::optional<Text> ReadStoredProductType() {
+    return ReadStoredText(L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions", L"ProductType");
+}
+
+std::optional<Text> ReadStoredProductName() {
+    return ReadStoredText(L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName");
+}
+
+bool HotfixQ246009Present() {
+    UniqueRegKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009", 0,
+                         KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+}
+
+VersionFacts ReadVersionFacts(VersionPurpose purpose) {
+    VersionFacts facts;
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);  // 284
+    facts.extended = GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) != FALSE;
+    if (!facts.extended) {
+        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);  // 276
+        if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return facts;
+    }
+    facts.versionRead = true;
+    facts.platformId = info.dwPlatformId;
+    facts.major = info.dwMajorVersion;
+    facts.minor = info.dwMinorVersion;
+    facts.build = info.dwBuildNumber;
+    facts.servicePack.assign(U16(info.szCSDVersion), BoundedLength(U16(info.szCSDVersion), 128));
+    facts.suiteMask = info.wSuiteMask;
+    facts.productType = info.wProductType;
+    facts.architecture = NativeArchitecture();
+    if (NeedsServerR2(facts)) facts.serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
+
+    if (purpose == VersionPurpose::Family) {
+        if (FamilyNeedsStoredProductType(facts)) facts.storedProductType = ReadStoredProductType();
+    } else {
+        if (NameNeedsStoredProductName(facts)) facts.storedProductName = ReadStoredProductName();
+        if (NameNeedsStoredProductType(facts)) facts.storedProductType = ReadStoredProductType();
+        if (NameNeedsHotfixTest(facts)) facts.hotfixQ246009 = HotfixQ246009Present();
+    }
+    return facts;
+}
+
+}  // namespace tallowick

@@ -1,0 +1,152 @@
+// The OS family and the display name end to end, one emulated Windows version
+// per case: the case sets the version Wine reports to os_probe.exe and starts
+// it in a new process.
+// ctest-lock: prefix
+#include <gtest/gtest.h>
+
+#include "sysinfo/os_display_name.h"
+#include "sysinfo/os_family.h"
+#include "test_support.h"
+
+namespace {
+
+struct ProbeResult {
+    int family = -100;
+    int built = -100;
+    std::string name;
+};
+
+// Runs os_probe.exe under the emulated version `version` ("" for Wine's own)
+// and reads what it wrote.
+ProbeResult RunProbe(const std::wstring& version) {
+    ProbeResult result;
+    tw::SavedRegValue setting(HKEY_CURRENT_USER, L"Software\\Wine", L"Version");
+    if (version.empty()) setting.remove();
+    else EXPECT_EQ(setting.setString(version), ERROR_SUCCESS);
+
+    tw::TempDir dir;
+    std::wstring out = dir.file(L"probe.txt");
+    std::wstring command = L"\"" + tw::TestsDir() + L"\\os_probe.exe\" \"" + out + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "os_probe.exe did not start: " << GetLastError();
+        return result;
+    }
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u);
+
+    std::string text = tw::ReadFileBytes(out);
+    std::size_t a = text.find('\n');
+    std::size_t b = a == std::string::npos ? a : text.find('\n', a + 1);
+    if (b == std::string::npos) {
+        ADD_FAILURE() << "unexpected probe output: " << text;
+        return result;
+    }
+    result.family = std::stoi(text.substr(0, a));
+    result.built = std::stoi(text.substr(a + 1, b - a - 1));
+    result.name = text.substr(b + 1);
+    return result;
+}
+
+struct VersionCase {
+    const wchar_t* version;
+    int family;
+    const char* name;
+};
+
+// What Wine 8 reports for each emulated version decides the expectations:
+// win7 reports a server product type and win2008r2 a workstation (swapped),
+// the architecture is x86, the R2 metric 0, and the stored product name
+// "Microsoft Windows 7" whatever the emulated version.
+const VersionCase kCases[] = {
+    {L"winxp", 7, "Microsoft Windows XP Professional Service Pack 3 (Build 2600) "},
+    {L"winxp64", 8, "Microsoft Windows Server 2003 Professional Service Pack 2 (Build 3790) "},
+    {L"win2003", 8, "Microsoft Windows Server 2003 Standard Edition Service Pack 2 (Build 3790) "},
+    {L"vista", 9, "Microsoft Windows 7"},
+    {L"win2008", 9, "Windows Server Longhorn Server 4.0 Service Pack 2 (Build 6002) "},
+    {L"win7", 4, "Server 4.0 Service Pack 1 (Build 7601) "},
+    {L"win2008r2", 5, "Professional Service Pack 1 (Build 7601) "},
+    {L"win2k", 5, "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195) "},
+    {L"nt40", 3, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) "},
+    {L"win98", 1, "Microsoft Windows 98 SE "},
+    {L"winme", 2, "Microsoft Windows Millennium Edition "},
+    {L"win95", 1, "Microsoft Windows 95 "},
+};
+
+class EmulatedVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(EmulatedVersion, FamilyAndDisplayName) {
+    const VersionCase& c = GetParam();
+    ProbeResult r = RunProbe(c.version);
+    EXPECT_EQ(r.family, c.family);
+    EXPECT_EQ(r.built, 1);
+    EXPECT_EQ(r.name, c.name);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<VersionCase>& info) {
+    return tw::ToUtf8(info.param.version);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, EmulatedVersion, ::testing::ValuesIn(kCases), CaseName);
+
+// Wine's NT 4.0 already says "Service Pack 6a": the hotfix test, made only
+// for the text "Service Pack 6", leaves it as it is even with the key present.
+TEST(OsVersion, Nt4WithHotfixKeyKeepsItsOwnText) {
+    tw::ScopedRegKey hotfix(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009");
+    ASSERT_TRUE(hotfix.ok());
+    ProbeResult r = RunProbe(L"nt40");
+    EXPECT_EQ(r.name, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ");
+}
+
+// Vista names itself by the stored product name; without it the name is empty.
+TEST(OsVersion, VistaWithoutStoredProductName) {
+    tw::SavedRegValue productName(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                  L"ProductName");
+    productName.remove();
+    ProbeResult r = RunProbe(L"vista");
+    EXPECT_EQ(r.family, 9);
+    EXPECT_EQ(r.built, 0);
+    EXPECT_EQ(r.name, "");
+}
+
+// The stored product name is read without a type check: 80 bytes of binary
+// data without a terminator are taken whole and nothing behind them.
+TEST(OsVersion, VistaWithUnterminatedProductName) {
+    tw::SavedRegValue productName(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                  L"ProductName");
+    std::wstring forty(40, L'N');
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                            KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, L"ProductName", 0, REG_BINARY, reinterpret_cast<const BYTE*>(forty.data()), 80),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    ProbeResult r = RunProbe(L"vista");
+    EXPECT_EQ(r.built, 1);
+    EXPECT_EQ(r.name, std::string(40, 'N'));
+
+    productName.setString(std::wstring(41, L'N'));  // 84 bytes: too long
+    r = RunProbe(L"vista");
+    EXPECT_EQ(r.built, 0);
+    EXPECT_EQ(r.name, "");
+}
+
+// In the test process itself (Wine's default version) the two operations
+// agree with a probe started alike.
+TEST(OsVersion, InProcessMatchesDefault) {
+    char16_t name[tallowick::kOsDisplayNameUnits];
+    std::fill(std::begin(name), std::end(name), u'#');
+    int built = tallowick::GetOsDisplayName(name);
+    ProbeResult r = RunProbe(L"");
+    EXPECT_EQ(tallowick::GetOsFamily(), r.family);
+    EXPECT_EQ(built, r.built);
+    EXPECT_EQ(tw::ToUtf8(reinterpret_cast<const wchar_t*>(name)), r.name);
+}
+
+}  // namespace
