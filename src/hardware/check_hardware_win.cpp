@@ -20,11 +20,12 @@ void CopyReportField(wchar_t (&field)[N], TextView text) {
 }  // namespace
 
 int GetProcessorName(wchar_t* field) {
-    ComputerIdentity identity = {};
-    FillComputerIdentity(&identity);
-    const char16_t* name = identity.szProcessorName;
-    const std::size_t width = sizeof identity.szProcessorName / sizeof identity.szProcessorName[0];
-    CopyBounded(U16(field), kHardwareFieldBound, TextView(name, BoundedLength(name, width)));
+    // The processor name of the computer's identity, read on its own: the
+    // rest of the identity (host address lookup, workgroup, OS name) is not
+    // needed here and would only slow the check down.
+    char16_t name[sizeof(ComputerIdentity::szProcessorName) / sizeof(char16_t)] = {};
+    ReadProcessorName(name);  // unreadable: stays empty
+    CopyBounded(U16(field), kHardwareFieldBound, TextView(name, BoundedLength(name, sizeof name / sizeof name[0])));
     return 1;
 }
 

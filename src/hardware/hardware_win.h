@@ -100,7 +100,8 @@ BOOL GetPointingDeviceInfo(CLocalHardwareInfo& info, wchar_t* field);
 int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConfigResult* record, int* count,
                           CLocalHardwareInfo& info);
 
-// The processor name into a report field. Always 1.
+// The processor name into a report field: the computer identity's processor
+// name (leading blanks removed), empty when it cannot be read. Always 1.
 int GetProcessorName(wchar_t* field);
 
 }  // namespace tallowick

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "sysinfo/computer_identity.h"
 #include "test_support.h"
 
 namespace {
@@ -58,6 +59,12 @@ std::wstring ExpectedMemoryText() {
     return std::to_wstring(m.ullTotalPhys >> 20) + L" MB";
 }
 
+std::wstring IdentityProcessorName() {
+    tallowick::ComputerIdentity id = {};
+    tallowick::FillComputerIdentity(&id);
+    return tallowick::W(id.szProcessorName);
+}
+
 // Every call the check makes to the host's callback.
 struct CallbackCall {
     bool statusNull;
@@ -99,6 +106,8 @@ TEST(HardwareConfig, NullCallbackFillsAllNineFields) {
     EXPECT_EQ(o.count, 9);
     ASSERT_NE(o.record, nullptr);
     std::vector<std::wstring> f = Fields(*o.record);
+    EXPECT_EQ(f[0], IdentityProcessorName());
+    EXPECT_FALSE(f[0].empty());  // Wine stores a processor name
     EXPECT_EQ(f[1], ExpectedMemoryText());
     // Wine's two drives: "76.604GB IDE; 76.604GB IDE".
     std::vector<std::wstring> drives = Split(f[2]);
@@ -207,6 +216,14 @@ TEST(HardwareConfig, CheckRunsOnAThreadWithASingleThreadedApartment) {
     EXPECT_EQ(Split(o.record->szDiskDrive).size(), 2u);
     EXPECT_FALSE(std::wstring(o.record->szVideoController).empty());
     lib.Release_HardwareConfig_(o.record);
+}
+
+TEST(HardwareConfig, ProcessorFieldIsTheIdentitysProcessorName) {
+    wchar_t field[kFieldUnits];
+    std::fill(std::begin(field), std::end(field), L'#');
+    EXPECT_EQ(tallowick::GetProcessorName(field), 1);
+    EXPECT_EQ(std::wstring(field), IdentityProcessorName());
+    EXPECT_EQ(field[kFieldUnits - 1], L'#');
 }
 
 // ---- COM lifetime of the connection object ------------------------------------
