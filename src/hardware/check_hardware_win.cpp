@@ -1,15 +1,88 @@
-// Not built yet: this check hands over an empty result.
+// The hardware configuration report: processor, physical memory and seven
+// device classes read through WMI, in one block of nine text fields.
+#include "hardware/hardware_win.h"  // windows.h first
+
 #include <new>
 
-#include "plugin/checks.h"
+#include "plugin/message_catalog.h"
+#include "sysinfo/computer_identity.h"
 
 namespace tallowick {
+namespace {
 
-int CheckHardwareConfig(HardwareConfigResult** result, CheckCallback, int* count, intptr_t) {
-    HardwareConfigResult* block = new (std::nothrow) HardwareConfigResult();
-    if (!block) return 1;
-    *result = block;
+using DeviceOperation = BOOL (*)(CLocalHardwareInfo&, wchar_t*);
+
+template <std::size_t N>
+void CopyReportField(wchar_t (&field)[N], TextView text) {
+    CopyField(field, text, kHardwareFieldBound);
+}
+
+}  // namespace
+
+int GetProcessorName(wchar_t* field) {
+    // The processor name of the computer's identity, read on its own: the
+    // rest of the identity (host address lookup, workgroup, OS name) is not
+    // needed here and would only slow the check down.
+    char16_t name[sizeof(ComputerIdentity::szProcessorName) / sizeof(char16_t)] = {};
+    ReadProcessorName(name);  // unreadable: stays empty
+    CopyBounded(U16(field), kHardwareFieldBound, TextView(name, BoundedLength(name, sizeof name / sizeof name[0])));
+    return 1;
+}
+
+int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConfigResult* record, int* count,
+                          CLocalHardwareInfo& info) {
     *count = 0;
+    // The host's one chance to cancel, before anything is read.
+    if (callback && callback(L"", -1, -1, -1, -1, context, nullptr, 0, nullptr) != 0) return 1;
+
+    GetProcessorName(record->szProcessor);
+    ++*count;
+
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatusEx(&memory);  // on failure the total stays 0
+    CopyReportField(record->szMemory, FormatMemoryText(memory.ullTotalPhys));
+    ++*count;
+
+    // Disk drives and monitors have no replacement text.
+    GetDiskDriveInfo(info, record->szDiskDrive);
+    ++*count;
+    GetDesktopMonitorInfo(info, record->szMonitor);
+    ++*count;
+
+    const struct {
+        DeviceOperation read;
+        wchar_t* field;
+        int index;
+    } devices[] = {
+        {GetVideoControllerInfo, record->szVideoController, kVideoControllerField},
+        {GetSoundDeviceInfo, record->szSoundDevice, kSoundDeviceField},
+        {GetNetworkAdapterInfo, record->szNetworkAdapter, kNetworkAdapterField},
+        {GetCdromDriveInfo, record->szCdromDrive, kCdromDriveField},
+        {GetPointingDeviceInfo, record->szPointingDevice, kPointingDeviceField},
+    };
+    for (const auto& device : devices) {
+        device.read(info, device.field);
+        ++*count;
+        if (NeedsNoDriverText(device.index, U16(device.field))) {
+            // The catalogue's one buffer is overwritten by the next lookup:
+            // copy at once. Without a buffer the field stays empty.
+            const char16_t* text = GetMessageText(kNoDriverMessageId);
+            if (text) CopyBounded(U16(device.field), kHardwareFieldBound, text);
+        }
+    }
+    return 0;
+}
+
+int CheckHardwareConfig(HardwareConfigResult** result, CheckCallback callback, int* count, intptr_t context) {
+    HardwareConfigResult* record = new (std::nothrow) HardwareConfigResult();  // zeroed
+    if (!record) return 1;
+    {
+        CLocalHardwareInfo info;  // COM for the length of this call
+        CollectHardwareConfig(callback, context, record, count, info);
+        // Handed over whether the collection completed or was cancelled.
+        *result = record;
+    }
     return 0;
 }
 

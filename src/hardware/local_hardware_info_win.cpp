@@ -1,0 +1,128 @@
+#include "hardware/hardware_win.h"  // windows.h first
+
+#include <comdef.h>
+#include <oleauto.h>
+
+namespace tallowick {
+namespace {
+
+constexpr wchar_t kNamespacePath[] = L"ROOT\\CIMV2";
+constexpr char kQueryLanguage[] = "WQL";
+// Semisynchronous and forward-only.
+constexpr long kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
+
+struct BstrTraits {
+    static BSTR Invalid() { return nullptr; }
+    static bool Valid(BSTR s) { return s != nullptr; }
+    static void Close(BSTR s) { SysFreeString(s); }
+};
+// An automation string made for one call and freed right after it.
+using AutomationString = UniqueResource<BSTR, BstrTraits>;
+
+[[noreturn]] void RaiseWin32Failure(DWORD error) {
+    // The system error code as a failure code: its low 16 bits in 0x8007xxxx.
+    HRESULT hr = error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    throw _com_error(hr);
+}
+
+// An automation string of UTF-16 text. Raises _com_error(E_OUTOFMEMORY) when
+// it cannot be allocated.
+AutomationString MakeAutomationString(const wchar_t* text) {
+    AutomationString s(SysAllocString(text));
+    if (!s) throw _com_error(E_OUTOFMEMORY);
+    return s;
+}
+
+// An automation string of 8-bit text, widened through the ANSI code page.
+// Raises _com_error with the system error as a failure code when the text
+// cannot be widened (a null text counts as such), E_OUTOFMEMORY when the
+// string cannot be allocated.
+AutomationString MakeAutomationString(const char* text) {
+    if (!text) RaiseWin32Failure(ERROR_INVALID_PARAMETER);
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);  // terminator included
+    if (units <= 0) RaiseWin32Failure(GetLastError());
+    AutomationString s(SysAllocStringLen(nullptr, static_cast<UINT>(units - 1)));
+    if (!s) throw _com_error(E_OUTOFMEMORY);
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, s.get(), units) <= 0) RaiseWin32Failure(GetLastError());
+    return s;
+}
+
+template <typename I>
+void ReleaseMember(I*& member) {
+    if (member) {
+        member->Release();
+        member = nullptr;
+    }
+}
+
+}  // namespace
+
+CLocalHardwareInfo::CLocalHardwareInfo()
+    : m_pLocator(nullptr), m_bCoInitialized(FALSE), m_pServices(nullptr), m_pEnumerator(nullptr) {
+    // S_OK, or S_FALSE when the thread already is in the multithreaded
+    // apartment: both are to be balanced. A thread in a single-threaded
+    // apartment gets RPC_E_CHANGED_MODE: nothing to balance, and the queries
+    // run in the apartment the thread has.
+    m_bCoInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) ? TRUE : FALSE;
+}
+
+CLocalHardwareInfo::~CLocalHardwareInfo() {
+    // Every query releases its interfaces before it ends; this only guards
+    // against an object given up in the middle of one.
+    ReleaseInterfaces();
+    if (m_bCoInitialized) {
+        CoUninitialize();
+        m_bCoInitialized = FALSE;
+    }
+}
+
+BOOL CLocalHardwareInfo::Connect() {
+    ReleaseInterfaces();
+    HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                  reinterpret_cast<void**>(&m_pLocator));
+    if (FAILED(hr)) {
+        m_pLocator = nullptr;
+        return FALSE;
+    }
+    {
+        AutomationString resource = MakeAutomationString(kNamespacePath);
+        hr = m_pLocator->ConnectServer(resource.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                       &m_pServices);
+    }
+    if (FAILED(hr)) {
+        m_pServices = nullptr;
+        return FALSE;
+    }
+    hr = CoSetProxyBlanket(m_pServices, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    return SUCCEEDED(hr) ? TRUE : FALSE;
+}
+
+BOOL CLocalHardwareInfo::OpenQuery(const char* text) {
+    if (!Connect()) {
+        ReleaseInterfaces();
+        return FALSE;
+    }
+    HRESULT hr;
+    {
+        // Freed in reverse order of making: "WQL", then the query text.
+        AutomationString query = MakeAutomationString(text);
+        AutomationString language = MakeAutomationString(kQueryLanguage);
+        hr = m_pServices->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, &m_pEnumerator);
+    }
+    if (FAILED(hr)) {
+        m_pEnumerator = nullptr;
+        ReleaseInterfaces();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CLocalHardwareInfo::ReleaseInterfaces() {
+    ReleaseMember(m_pEnumerator);
+    ReleaseMember(m_pServices);
+    ReleaseMember(m_pLocator);
+    return TRUE;
+}
+
+}  // namespace tallowick
