@@ -10,6 +10,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
@@ -24,6 +25,7 @@ const wchar_t kIeKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
 const wchar_t kMemoryKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
 const wchar_t kEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const wchar_t kServerKey[] = L"SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\parameters";
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const wchar_t kProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
 std::string Units(const std::wstring& text) {
@@ -432,6 +434,116 @@ TEST(HostileRegistry, KeysThatCannotBeOpened) {
     SysInfoRun after(lib);
     EXPECT_NE(FieldText(after.result->szIeVersion), L"");
     EXPECT_NE(after.result->pEnvironment, nullptr);
+}
+
+// The uninstall key with hundreds of entries, names at the limits of the
+// 256-unit buffers, values of odd shape, and an entry that cannot be opened.
+TEST(HostileRegistry, UninstallKeyWithHundredsOfEntries) {
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    const std::wstring base = kUninstallKey;
+    std::vector<std::unique_ptr<tw::ScopedRegKey>> keys;
+    auto entry = [&](const std::wstring& name) -> tw::ScopedRegKey& {
+        keys.push_back(std::make_unique<tw::ScopedRegKey>(HKEY_LOCAL_MACHINE, base + L"\\" + name));
+        return *keys.back();
+    };
+    auto setRaw = [](tw::ScopedRegKey& key, const wchar_t* name, DWORD type, const std::string& bytes) {
+        std::string padded = bytes + "\xff\xff";  // keeps unterminated data unterminated
+        return RegSetValueExW(key.key(), name, 0, type, reinterpret_cast<const BYTE*>(padded.data()),
+                              static_cast<DWORD>(bytes.size()));
+    };
+    for (int i = 0; i < 300; ++i) {
+        wchar_t name[32];
+        std::swprintf(name, 32, L"TwApp%03d", i);
+        tw::ScopedRegKey& key = entry(name);
+        ASSERT_TRUE(key.ok());
+        key.setString(L"DisplayName", std::wstring(L"Program ") + name);
+        if (i % 2) key.setString(L"Publisher", L"Maker");
+    }
+    // Subkey names: 255 characters fit the buffer; longer ones are skipped.
+    tw::ScopedRegKey& name255 = entry(std::wstring(254, L'k') + L'5');
+    ASSERT_TRUE(name255.ok());
+    name255.setString(L"DisplayName", L"Name255");
+    tw::ScopedRegKey& name256 = entry(std::wstring(255, L'k') + L'6');
+    const bool have256 = name256.ok();
+    if (have256) name256.setString(L"DisplayName", L"Name256");
+    tw::ScopedRegKey& name259 = entry(std::wstring(258, L'k') + L'9');
+    const bool have259 = name259.ok();
+    if (have259) name259.setString(L"DisplayName", L"Name259");
+    // Display names: 512 bytes without terminator fill the buffer and lose
+    // their last unit to the terminator; 514 bytes do not fit and the entry
+    // is left out.
+    tw::ScopedRegKey& full = entry(L"TwFull");
+    ASSERT_EQ(setRaw(full, L"DisplayName", REG_SZ, Units(std::wstring(256, L'f'))), ERROR_SUCCESS);
+    ASSERT_EQ(setRaw(full, L"Publisher", REG_SZ, Units(std::wstring(256, L'g'))), ERROR_SUCCESS);
+    tw::ScopedRegKey& over = entry(L"TwOver");
+    ASSERT_EQ(setRaw(over, L"DisplayName", REG_SZ, Units(std::wstring(257, L'o'))), ERROR_SUCCESS);
+    // A publisher too long to read keeps the unknown text.
+    tw::ScopedRegKey& longPublisher = entry(L"TwLongPublisher");
+    longPublisher.setString(L"DisplayName", L"LongPublisher");
+    ASSERT_EQ(setRaw(longPublisher, L"Publisher", REG_SZ, Units(std::wstring(300, L'p'))), ERROR_SUCCESS);
+    // The display name's type is not examined.
+    tw::ScopedRegKey& dword = entry(L"TwDword");
+    ASSERT_EQ(setRaw(dword, L"DisplayName", REG_DWORD, Units(L"12")), ERROR_SUCCESS);
+    tw::ScopedRegKey& empty = entry(L"TwEmpty");
+    ASSERT_EQ(setRaw(empty, L"DisplayName", REG_SZ, ""), ERROR_SUCCESS);
+    // An entry that cannot be opened.
+    tw::ScopedRegKey& locked = entry(L"TwLocked");
+    locked.setString(L"DisplayName", L"Locked");
+    DeniedKey deny((base + L"\\TwLocked").c_str());
+    ASSERT_TRUE(deny.denied());
+
+    InstalledAppNode* apps = nullptr;
+    int count = -1;
+    DWORD start = GetTickCount();
+    ASSERT_EQ(lib.Check_InstalledApps_(&apps, nullptr, &count, 0), 0);
+    DWORD elapsed = GetTickCount() - start;
+    int listed = 0, many = 0;
+    std::vector<std::wstring> names;
+    for (InstalledAppNode* a = apps; a; a = a->pNext) {
+        ++listed;
+        EXPECT_TRUE(Terminated(a->szDisplayName));
+        EXPECT_TRUE(Terminated(a->szPublisher));
+        EXPECT_EQ(a->szDisplayName[260], 0);
+        EXPECT_NE(a->szDisplayName[0], 0);
+        std::wstring name = FieldText(a->szDisplayName);
+        if (name.rfind(L"Program TwApp", 0) == 0) {
+            int i = std::stoi(name.substr(13));
+            EXPECT_EQ(FieldText(a->szPublisher), i % 2 ? L"Maker" : L"(\x672a\x77e5)");
+            EXPECT_EQ(i, many) << "registry order";
+            ++many;
+        } else {
+            names.push_back(name);
+        }
+    }
+    EXPECT_EQ(count, listed);
+    EXPECT_EQ(many, 300);
+    auto has = [&](const std::wstring& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+    EXPECT_TRUE(has(L"Name255"));
+    EXPECT_FALSE(has(L"Name256"));
+    EXPECT_FALSE(has(L"Name259"));
+    EXPECT_TRUE(has(std::wstring(255, L'f')));
+    EXPECT_FALSE(has(std::wstring(257, L'o')));
+    EXPECT_TRUE(has(L"LongPublisher"));
+    EXPECT_TRUE(has(L"12"));
+    EXPECT_FALSE(has(L"Locked"));
+    for (InstalledAppNode* a = apps; a; a = a->pNext) {
+        std::wstring name = FieldText(a->szDisplayName);
+        if (name == std::wstring(255, L'f')) EXPECT_EQ(FieldText(a->szPublisher), std::wstring(255, L'g'));
+        if (name == L"LongPublisher") EXPECT_EQ(FieldText(a->szPublisher), L"(\x672a\x77e5)");
+    }
+    EXPECT_EQ(lib.Release_InstalledApps_(apps), 0);
+    std::printf("%d programs listed in %lu ms; subkey names of 256 and 259 characters stored: %d %d\n", listed,
+                static_cast<unsigned long>(elapsed), have256, have259);
+
+    // The uninstall key itself cannot be opened: no list, count 0.
+    DeniedKey denyAll(kUninstallKey);
+    ASSERT_TRUE(denyAll.denied());
+    apps = reinterpret_cast<InstalledAppNode*>(1);
+    count = -1;
+    EXPECT_EQ(lib.Check_InstalledApps_(&apps, nullptr, &count, 0), 0);
+    EXPECT_EQ(apps, nullptr);
+    EXPECT_EQ(count, 0);
 }
 
 }  // namespace
