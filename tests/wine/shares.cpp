@@ -341,3 +341,27 @@ TEST(Shares, PlatformWithoutShareListingGivesEmptyList) {
 }
 
 }  // namespace
+
+// Hundreds of shares read in small batches, the platform failing midway:
+// the shares of the batches before the failure stay listed, in order, and
+// every buffer handed out is freed.
+TEST(Shares, HundredsOfSharesWithAFailureMidway) {
+    std::string table = "batch=7\nfail_at=30\n";
+    for (int i = 0; i < 400; ++i) {
+        const char* type = i % 5 == 4 ? "0x80000000" : "0";
+        table += "share|s" + std::to_string(i) + "|" + type + "|" + std::to_string(i) + "|C:\\s" +
+                 std::to_string(i) + "|r|\n";
+    }
+    HostRun run = RunShareHost(table);
+    ASSERT_EQ(run.exitCode, 0u);
+    // 29 batches of 7 read before the failure: shares 0 to 202, of which
+    // every fifth is a system share.
+    const std::size_t expected = 203 - 203 / 5;
+    EXPECT_EQ(run.out[0], "check rc=0 count=" + std::to_string(expected) + " head=1");
+    std::vector<std::string> nodes = WithPrefix(run.out, "node|");
+    ASSERT_EQ(nodes.size(), expected);
+    EXPECT_EQ(nodes.front(), "node|s0|C:\\s0|Windows|0|r|0|0");
+    EXPECT_EQ(nodes.back(), "node|s202|C:\\s202|Windows|202|r|0|0");
+    EXPECT_EQ(WithPrefix(run.log, "enum ").size(), 30u);
+    ExpectBuffersFreed(run);
+}
