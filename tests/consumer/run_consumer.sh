@@ -20,11 +20,12 @@ done
 
 "$cmake" -S "$src/tests/consumer" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DTallowick_DIR="$work/inst/lib/cmake/Tallowick" >"$work/configure.log" 2>&1 ||
+    -DTallowick_DIR="$work/inst/lib/cmake/Tallowick" -DTALLOWICK_DOC_EXAMPLE="$src/docs/example.c" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; exit 1; }
 "$cmake" --build "$work/build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 "$build/wine-run" "$work/build/consumer_c.exe"
 "$build/wine-run" "$work/build/consumer_cpp.exe"
+"$build/wine-run" "$work/build/doc_example.exe" >/dev/null
 
 # The ZIP: one top folder holding the same layout.
 (cd "$build" && "$cpack" -G ZIP -B "$work/pkg" >/dev/null)
