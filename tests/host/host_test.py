@@ -312,6 +312,54 @@ def case_check_failure():
         check(all(e["returnCode"] == 1 for e in doc.values()), "every return code is 1")
 
 
+def run_in_console(args, env_mode, interrupts):
+    """Runs the host on a pseudo terminal (so Wine gives it a console), waits
+    for its progress line, then types Ctrl+C `interrupts` times."""
+    import pty
+    import select
+    import time
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.environ["TALLOWICK_FAKE_MODE"] = env_mode
+        os.execv(WINE_RUN, [WINE_RUN] + args)
+    out = b""
+    sent = 0
+    start = time.time()
+    sent_at = None
+    while time.time() - start < 60:
+        r, _, _ = select.select([fd], [], [], 0.2)
+        if r:
+            try:
+                data = os.read(fd, 4096)
+            except OSError:
+                break
+            if not data:
+                break
+            out += data
+        if sent < interrupts and b"waiting for the stand-in" in out:
+            os.write(fd, b"\x03")
+            sent += 1
+            sent_at = sent_at or time.time()
+            time.sleep(0.3)
+    _, status = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(status), out, sent, (time.time() - sent_at) if sent_at else None
+
+
+def case_interrupt():
+    """Ctrl+C answers the next callback with non-zero; a second Ctrl+C ends the host."""
+    with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
+        exe = os.path.join(tmp, "tallowick.exe")
+        shutil.copy(HOST, exe)
+        shutil.copy(FAKE_DLL, tmp)
+        for mode, presses in (("wait", 1), ("stubborn", 2)):
+            rc, out, sent, after = run_in_console([exe, "network"], mode, presses)
+            check(sent == presses, "%s: the progress line showed and Ctrl+C was typed %d times" % (mode, sent))
+            check(rc == 130, "%s: exit code 130 after Ctrl+C, got %d: %r" % (mode, rc, out[-400:]))
+            check(after < 15, "%s: the host ended %.1f s after the first Ctrl+C" % (mode, after))
+            if mode == "wait":
+                check(b"tallowick: interrupted" in out, "the host says it was interrupted: %r" % out[-400:])
+
+
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
