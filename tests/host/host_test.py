@@ -162,6 +162,9 @@ def case_json():
     # Asking twice for one check runs it once.
     rc, out, _ = host(["network", "--json", "network"])
     check(list(json.loads(out.decode("utf-8"))) == ["network"], "a check named twice runs once")
+    # A report that cannot be written is a failure with a one-line reason.
+    rc, out, err = host(["network", "--html", "Z:\\no\\such\\folder\\report.html"])
+    check(rc == 1 and "cannot write" in err.decode("utf-8"), "an unwritable --html file fails: %d %r" % (rc, err))
 
 
 def case_text():
