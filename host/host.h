@@ -36,6 +36,18 @@ public:
     std::size_t size() const { return items_.size(); }
     std::string dump(int indent = 0) const;
 
+    // Reading back (the HTML report walks the sections' documents).
+    Kind kind() const { return kind_; }
+    bool isObject() const { return kind_ == Kind::Object; }
+    bool isArray() const { return kind_ == Kind::Array; }
+    bool isScalar() const { return kind_ != Kind::Object && kind_ != Kind::Array; }
+    long long asInt() const { return int_; }
+    const std::string& asString() const { return str_; }
+    const std::vector<std::string>& keys() const { return keys_; }  // objects: one key per item
+    const std::vector<Json>& items() const { return items_; }
+    const Json* find(const std::string& key) const;  // objects: the first item of that key, or null
+    std::string scalarText() const;                  // a scalar as plain text ("" for null)
+
 private:
     void dumpTo(std::string& out, int indent, int depth) const;
     Kind kind_ = Kind::Null;
@@ -92,6 +104,7 @@ struct Options {
     bool json = false;
     bool yes = false;
     std::vector<std::wstring> removeShares;  // shares --remove NAME...
+    std::wstring htmlPath;                   // --html FILE: also write the HTML report there
 };
 
 // The callback every check gets: shows status texts as a live line on stderr
@@ -100,6 +113,8 @@ int __cdecl HostCallback(const wchar_t* status, int, int, int, int, intptr_t con
                          int style, int* value);
 bool CancelRequested();
 void ClearProgressLine();
+// Shows a text as the live line on stderr (only when stderr is a console).
+void ShowProgress(const std::string& utf8);
 
 struct Section {
     const char* name;   // command-line name
@@ -113,5 +128,19 @@ std::vector<Section>& Sections();
 struct SectionRegistrar {
     explicit SectionRegistrar(Section s) { Sections().push_back(std::move(s)); }
 };
+
+// One section's outcome as the report writers see it.
+struct ReportEntry {
+    std::string name;
+    std::string title;
+    int rc = 0;
+    const Json* json = nullptr;
+};
+
+// The self-contained HTML report of the sections that ran (no external resources).
+std::string RenderHtmlReport(const std::vector<ReportEntry>& entries, const std::string& generatedAt);
+
+// The memory text of a process record ("10244 K") in bytes; -1 when it is no such text.
+long long ParseKilobytes(const std::string& text);
 
 }  // namespace host

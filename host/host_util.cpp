@@ -79,6 +79,22 @@ void Json::dumpTo(std::string& out, int indent, int depth) const {
     }
 }
 
+const Json* Json::find(const std::string& key) const {
+    if (kind_ != Kind::Object) return nullptr;
+    for (std::size_t i = 0; i < keys_.size() && i < items_.size(); ++i)
+        if (keys_[i] == key) return &items_[i];
+    return nullptr;
+}
+
+std::string Json::scalarText() const {
+    switch (kind_) {
+        case Kind::Bool: return int_ ? "true" : "false";
+        case Kind::Int: return std::to_string(int_);
+        case Kind::String: return str_;
+        default: return std::string();
+    }
+}
+
 std::string Json::dump(int indent) const {
     std::string out;
     dumpTo(out, indent, 0);

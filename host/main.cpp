@@ -1,10 +1,14 @@
 // tallowick.exe: runs the library's checks and prints what they report.
-//   tallowick.exe [CHECK...] [--json]
+//   tallowick.exe [CHECK...] [--json] [--html FILE]
 //   tallowick.exe shares --remove NAME... [--yes]
+// Exit codes: 0 every check returned 0; 1 a check reported failure (or the
+// library cannot be loaded, or the report cannot be written); 2 a usage error;
+// 130 the run was interrupted with Ctrl+C.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <exception>
 
 #include "host.h"
 
@@ -22,6 +26,14 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
     return FALSE;
 }
 
+bool StderrIsConsole() {
+    static const bool console = [] {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+    }();
+    return console;
+}
+
 void WriteBytes(DWORD which, const std::string& bytes) {
     HANDLE out = GetStdHandle(which);
     DWORD written = 0;
@@ -35,38 +47,72 @@ void WriteBytes(DWORD which, const std::string& bytes) {
     }
 }
 
+std::vector<Section> SortedSections() {
+    std::vector<Section> sorted = Sections();
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Section& a, const Section& b) { return a.order < b.order; });
+    return sorted;
+}
+
 void Usage(DWORD which) {
     std::string text =
-        "usage: tallowick.exe [CHECK...] [--json]\n"
+        "usage: tallowick.exe [CHECK...] [--json] [--html FILE]\n"
         "       tallowick.exe shares --remove NAME... [--yes]\n"
-        "Runs the Tallowick checks (all by default) and prints their results.\n"
-        "checks:";
-    std::vector<Section> sorted = Sections();
-    std::sort(sorted.begin(), sorted.end(), [](const Section& a, const Section& b) { return a.order < b.order; });
-    for (const Section& s : sorted) text += std::string(" ") + s.name;
+        "Runs the Tallowick checks (all of them when none is named) and prints their results.\n"
+        "\nchecks:\n";
+    for (const Section& s : SortedSections()) {
+        std::string name = s.name;
+        text += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + s.title + "\n";
+    }
     text +=
         "\noptions:\n"
-        "  --json          print one JSON document instead of text\n"
+        "  --json          print one JSON document (every field of every record) instead of text\n"
+        "  --html FILE     also write a self-contained HTML report to FILE\n"
         "  --remove NAME   (with shares) stop sharing the named shares\n"
         "  --yes           do not ask before removing shares\n"
-        "  --help          show this text\n";
+        "  --help          show this text\n"
+        "\nexit codes: 0 every check returned 0, 1 a check reported failure or the library could not\n"
+        "be loaded, 2 usage error, 130 interrupted (Ctrl+C once cancels, twice ends the host)\n";
     WriteBytes(which, text);
 }
 
+int UsageError(const std::string& message) {
+    WriteBytes(STD_ERROR_HANDLE, "tallowick: " + message + " (see --help)\n");
+    return 2;
+}
+
+std::wstring OwnDirectory(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.rfind(L'\\') + 1);
+}
+
 bool LoadApi(Api& api, std::string& error) {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    dir = dir.substr(0, dir.rfind(L'\\') + 1);
-    std::wstring dll = dir + L"Tallowick.dll";
-    api.module = LoadLibraryW(dll.c_str());
+    std::wstring dll = OwnDirectory(nullptr) + L"Tallowick.dll";
+    if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error = "Tallowick.dll was not found beside tallowick.exe (looked for " + Utf8(dll) +
+                "); install the two files in one folder";
+        return false;
+    }
+    // Only the DLL beside the host: never one found on the search path.
+    api.module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!api.module) {
-        error = "cannot load " + Utf8(dll) + " (error " + std::to_string(GetLastError()) + ")";
+        DWORD code = GetLastError();
+        error = "cannot load " + Utf8(dll) + " (Windows error " + std::to_string(code) +
+                (code == ERROR_BAD_EXE_FORMAT ? ": not a 32-bit Windows DLL" : "") + ")";
         return false;
     }
 #define HOST_RESOLVE(name)                                                               \
     api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(GetProcAddress(api.module, #name))); \
-    if (!api.name) { error = "Tallowick.dll has no export " #name; return false; }
+    if (!api.name) { error = Utf8(dll) + " has no export " #name " (a different version of the library?)"; return false; }
     HOST_RESOLVE(Check_HDD) HOST_RESOLVE(Check_HardwareConfig) HOST_RESOLVE(Check_InstalledApps)
     HOST_RESOLVE(Check_NetConfig) HOST_RESOLVE(Check_NetInfo) HOST_RESOLVE(Check_Network)
     HOST_RESOLVE(Check_Process) HOST_RESOLVE(Check_ShareResource) HOST_RESOLVE(Check_SysInfo)
@@ -78,6 +124,50 @@ bool LoadApi(Api& api, std::string& error) {
     return true;
 }
 
+// The catalogue lies beside the library; without it the connectivity and
+// hardware texts come out as bare message ids.
+void WarnWithoutCatalogue(HMODULE module) {
+    std::wstring ini = OwnDirectory(module) + L"common\\config\\Resource.ini";
+    if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        WriteBytes(STD_ERROR_HANDLE, "tallowick: warning: the message catalogue " + Utf8(ini) +
+                                         " is missing; some texts will show as message ids\n");
+    }
+}
+
+bool WriteFileUtf8(const std::wstring& path, const std::string& bytes, std::string& error) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot write " + Utf8(path) + " (Windows error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
+            written == 0) {
+            ok = false;
+            break;
+        }
+        done += written;
+    }
+    CloseHandle(file);
+    if (!ok) error = "writing " + Utf8(path) + " failed";
+    return ok;
+}
+
+std::string NowText() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(computer, &size);
+    char buf[96];
+    std::snprintf(buf, sizeof(buf), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return std::string(computer[0] ? Utf8(computer) + ", " : "") + buf;
+}
+
 }  // namespace
 
 bool CancelRequested() { return g_interrupts.load() > 0; }
@@ -86,12 +176,15 @@ void ClearProgressLine() {
     if (g_progressShown.exchange(false)) WriteBytes(STD_ERROR_HANDLE, "\r\x1b[K");
 }
 
+void ShowProgress(const std::string& utf8) {
+    if (!StderrIsConsole()) return;
+    WriteBytes(STD_ERROR_HANDLE, "\r\x1b[K" + utf8);
+    g_progressShown = true;
+}
+
 int __cdecl HostCallback(const wchar_t* status, int, int, int, int, intptr_t, const wchar_t* message, int,
                          int*) {
-    if (status && *status) {
-        WriteBytes(STD_ERROR_HANDLE, "\r\x1b[K" + Utf8(status));
-        g_progressShown = true;
-    }
+    if (status && *status) ShowProgress(Utf8(status));
     if (message && *message) {
         ClearProgressLine();
         WriteBytes(STD_ERROR_HANDLE, "message: " + Utf8(message) + "\n");
@@ -116,32 +209,41 @@ int wmain(int argc, wchar_t** argv) {
             return 0;
         } else if (arg == L"--json") {
             options.json = true;
+        } else if (arg == L"--html" || arg.rfind(L"--html=", 0) == 0) {
+            if (arg == L"--html") {
+                if (i + 1 >= argc || argv[i + 1][0] == L'\0') return UsageError("--html needs a file name");
+                options.htmlPath = argv[++i];
+            } else {
+                options.htmlPath = arg.substr(7);
+                if (options.htmlPath.empty()) return UsageError("--html needs a file name");
+            }
         } else if (arg == L"--yes" || arg == L"-y") {
             options.yes = true;
         } else if (arg == L"--remove") {
             removing = true;
         } else if (!arg.empty() && arg[0] == L'-') {
-            WriteBytes(STD_ERROR_HANDLE, "tallowick: unknown option " + Utf8(arg) + " (see --help)\n");
-            return 2;
+            return UsageError("unknown option " + Utf8(arg));
         } else if (removing) {
             options.removeShares.push_back(arg);
-        } else {
+        } else if (std::find(wanted.begin(), wanted.end(), Utf8(arg)) == wanted.end()) {
             wanted.push_back(Utf8(arg));
         }
     }
 
-    std::vector<Section> sections = Sections();
-    std::sort(sections.begin(), sections.end(), [](const Section& a, const Section& b) { return a.order < b.order; });
+    if (removing && (options.removeShares.empty() || wanted.size() != 1 || wanted[0] != "shares")) {
+        return UsageError("--remove NAME... goes with the shares check alone");
+    }
+    std::vector<Section> sections = SortedSections();
     for (const std::string& name : wanted) {
         bool known = std::any_of(sections.begin(), sections.end(), [&](const Section& s) { return name == s.name; });
-        if (!known) {
-            WriteBytes(STD_ERROR_HANDLE, "tallowick: unknown check '" + name + "' (see --help)\n");
-            return 2;
-        }
+        if (!known) return UsageError("unknown check '" + name + "'");
     }
-    if (removing && (options.removeShares.empty() || wanted.size() != 1 || wanted[0] != "shares")) {
-        WriteBytes(STD_ERROR_HANDLE, "tallowick: --remove NAME... goes with the shares check alone\n");
-        return 2;
+    if (!wanted.empty()) {
+        sections.erase(std::remove_if(sections.begin(), sections.end(),
+                                      [&](const Section& s) {
+                                          return std::find(wanted.begin(), wanted.end(), s.name) == wanted.end();
+                                      }),
+                       sections.end());
     }
 
     Api api;
@@ -150,27 +252,65 @@ int wmain(int argc, wchar_t** argv) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: " + error + "\n");
         return 1;
     }
+    WarnWithoutCatalogue(api.module);
 
     int exitCode = 0;
-    Json document = Json::Object();
-    for (const Section& section : sections) {
-        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), section.name) == wanted.end()) continue;
-        SectionOutput out = section.run(api, options);
+    bool interrupted = false;
+    std::vector<SectionOutput> outputs;
+    outputs.reserve(sections.size());
+    std::vector<const Section*> ran;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const Section& section = sections[i];
+        if (CancelRequested()) {
+            interrupted = true;
+            break;
+        }
+        ShowProgress("tallowick: [" + std::to_string(i + 1) + "/" + std::to_string(sections.size()) + "] " +
+                     section.title + " ...");
+        SectionOutput out;
+        try {
+            out = section.run(api, options);
+        } catch (const std::exception& e) {
+            out = SectionOutput();
+            out.rc = 1;
+            out.text = std::string("  (the host failed to show this check: ") + e.what() + ")\n";
+        }
         ClearProgressLine();
         if (out.rc != 0) exitCode = 1;
-        if (options.json) {
-            Json entry = Json::Object();
-            entry.set("returnCode", Json::Int(out.rc));
-            entry.set("result", std::move(out.json));
-            document.set(section.name, std::move(entry));
-        } else {
+        if (!options.json) {
             std::string text = std::string("== ") + section.title + " ==\n";
             if (out.rc != 0) text += "  (the check returned " + std::to_string(out.rc) + ")\n";
             text += out.text + "\n";
             WriteBytes(STD_OUTPUT_HANDLE, text);
         }
+        outputs.push_back(std::move(out));
+        ran.push_back(&section);
     }
-    if (options.json) WriteBytes(STD_OUTPUT_HANDLE, document.dump(2) + "\n");
+    if (CancelRequested()) interrupted = true;
+
+    if (options.json) {
+        Json document = Json::Object();
+        for (std::size_t i = 0; i < ran.size(); ++i) {
+            Json entry = Json::Object();
+            entry.set("returnCode", Json::Int(outputs[i].rc));
+            entry.set("result", outputs[i].json);
+            document.set(ran[i]->name, std::move(entry));
+        }
+        WriteBytes(STD_OUTPUT_HANDLE, document.dump(2) + "\n");
+    }
+    if (!options.htmlPath.empty()) {
+        std::vector<ReportEntry> entries;
+        for (std::size_t i = 0; i < ran.size(); ++i)
+            entries.push_back({ran[i]->name, ran[i]->title, outputs[i].rc, &outputs[i].json});
+        if (!WriteFileUtf8(options.htmlPath, RenderHtmlReport(entries, NowText()), error)) {
+            WriteBytes(STD_ERROR_HANDLE, "tallowick: " + error + "\n");
+            exitCode = 1;
+        }
+    }
     FreeLibrary(api.module);
+    if (interrupted) {
+        WriteBytes(STD_ERROR_HANDLE, "tallowick: interrupted\n");
+        return 130;
+    }
     return exitCode;
 }

@@ -1,0 +1,42 @@
+#!/bin/bash
+# run_consumer.sh CMAKE CPACK BUILD_DIR SOURCE_DIR
+# Installs the build tree into a scratch folder, checks the package layout,
+# configures and builds the consumer project against it with
+# find_package(Tallowick), runs its C and C++ hosts under Wine, and checks
+# that the CPack ZIP carries the same layout.
+set -euo pipefail
+cmake="$1" cpack="$2" build="$3" src="$4"
+work="$(mktemp -d "$build/consumer.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+layout=(bin/Tallowick.dll bin/tallowick.exe bin/common/config/Resource.ini include/tallowick.h
+        lib/Tallowick.lib lib/Tallowick.dll.a lib/cmake/Tallowick/TallowickConfig.cmake
+        lib/cmake/Tallowick/TallowickConfigVersion.cmake)
+
+"$cmake" --install "$build" --prefix "$work/inst" >/dev/null
+for f in "${layout[@]}"; do
+    [ -f "$work/inst/$f" ] || { echo "installed tree lacks $f"; exit 1; }
+done
+
+"$cmake" -S "$src/tests/consumer" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DTallowick_DIR="$work/inst/lib/cmake/Tallowick" -DTALLOWICK_DOC_EXAMPLE="$src/docs/example.c" >"$work/configure.log" 2>&1 ||
+    { cat "$work/configure.log"; exit 1; }
+"$cmake" --build "$work/build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
+"$build/wine-run" "$work/build/consumer_c.exe"
+"$build/wine-run" "$work/build/consumer_cpp.exe"
+"$build/wine-run" "$work/build/doc_example.exe" >/dev/null
+
+# The ZIP: one top folder holding the same layout.
+(cd "$build" && "$cpack" -G ZIP -B "$work/pkg" >/dev/null)
+zip="$(ls "$work"/pkg/Tallowick-*-win32.zip)"
+python3 - "$zip" "${layout[@]}" <<'PY'
+import sys, zipfile
+names = set(zipfile.ZipFile(sys.argv[1]).namelist())
+top = {n.split('/')[0] for n in names}
+assert len(top) == 1, f"expected one top folder, found {sorted(top)}"
+root = top.pop()
+missing = [f for f in sys.argv[2:] if f"{root}/{f}" not in names]
+assert not missing, f"the ZIP lacks {missing}"
+print(f"package {sys.argv[1].rsplit('/', 1)[-1]}: {len(names)} files, layout complete")
+PY

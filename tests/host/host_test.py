@@ -1,0 +1,373 @@
+#!/usr/bin/env python3
+"""Tests of the command-line host: runs the real tallowick.exe under Wine.
+
+    host_test.py BUILD_DIR CASE
+
+Every run that includes the connectivity check points the prefix's Internet
+settings at a loopback HTTP server of this script first (and restores them),
+so nothing leaves 127.0.0.1.
+"""
+import contextlib
+import html.parser
+import http.server
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+
+BUILD = os.path.abspath(sys.argv[1])
+WINE_RUN = os.path.join(BUILD, "wine-run")
+BIN = os.path.join(BUILD, "bin")
+HOST = os.path.join(BIN, "tallowick.exe")
+FAKE_DLL = os.path.join(BUILD, "tests", "fake_library", "Tallowick.dll")
+INET_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+
+def fail(message):
+    print("FAILED: " + message)
+    sys.exit(1)
+
+
+def check(cond, message):
+    if not cond:
+        fail(message)
+
+
+def wine(args, timeout=240):
+    proc = subprocess.run([WINE_RUN] + args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=timeout)
+    return proc.returncode, proc.stdout, proc.stderr
+
+
+def reg_query(value):
+    rc, out, _ = wine(["reg", "query", INET_KEY, "/v", value])
+    if rc != 0:
+        return None
+    m = re.search(rb"\s" + value.encode() + rb"\s+(REG_\w+)\s+(.*)", out)
+    return (m.group(1).decode(), m.group(2).decode().strip()) if m else None
+
+
+def reg_set(value, kind, data):
+    if data is None:
+        wine(["reg", "delete", INET_KEY, "/v", value, "/f"])
+    else:
+        if kind == "REG_DWORD" and data.startswith("0x"):
+            data = str(int(data, 16))
+        wine(["reg", "add", INET_KEY, "/v", value, "/t", kind, "/d", data, "/f"])
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = b"<html><body>ok</body></html>"
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
+
+
+@contextlib.contextmanager
+def loopback_proxy():
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    saved = {v: reg_query(v) for v in ("ProxyEnable", "ProxyServer", "ProxyOverride")}
+    try:
+        reg_set("ProxyEnable", "REG_DWORD", "1")
+        reg_set("ProxyServer", "REG_SZ", "127.0.0.1:%d" % server.server_address[1])
+        reg_set("ProxyOverride", None, None)
+        yield
+    finally:
+        for value, old in saved.items():
+            reg_set(value, old[0] if old else None, old[1] if old else None)
+        server.shutdown()
+
+
+def host(args, exe=HOST):
+    with loopback_proxy():
+        return wine([exe] + args)
+
+
+def sections():
+    """(name, title) of every section the host lists in --help."""
+    rc, out, err = wine([HOST, "--help"])
+    check(rc == 0, "--help exits 0, got %d" % rc)
+    text = out.decode("utf-8")
+    block = text.split("\nchecks:\n", 1)[1].split("\n\n", 1)[0]
+    found = [tuple(line.strip().split(None, 1)) for line in block.splitlines() if line.strip()]
+    check(found and all(len(f) == 2 for f in found), "--help lists checks with titles:\n" + text)
+    return found
+
+
+def one_line_error(err):
+    lines = err.decode("utf-8").splitlines()
+    return len(lines) == 1 and lines[0].startswith("tallowick: ")
+
+
+# ---- cases ---------------------------------------------------------------------
+
+def case_help():
+    rc, out, err = wine([HOST, "--help"])
+    text = out.decode("utf-8")
+    for option in ("--json", "--html FILE", "--remove NAME", "--help"):
+        check(option in text, "--help names %s" % option)
+    names = [n for n, _ in sections()]
+    check("network" in names, "the connectivity check is listed")
+    check(err == b"", "--help writes nothing on stderr")
+
+
+USAGE_ERRORS = [
+    (["--bogus"], "unknown option"),
+    (["nosuchcheck"], "unknown check"),
+    (["--html"], "--html needs a file name"),
+    (["--html="], "--html needs a file name"),
+    (["network", "--remove", "X"], "--remove"),
+    (["shares", "--remove"], "--remove"),
+]
+
+
+def case_usage_errors():
+    for args, expected in USAGE_ERRORS:
+        rc, out, err = wine([HOST] + args)
+        check(rc == 2, "%s exits 2, got %d" % (args, rc))
+        check(one_line_error(err), "%s gives one line on stderr: %r" % (args, err))
+        check(expected in err.decode("utf-8"), "%s names the problem: %r" % (args, err))
+        check(out == b"", "%s prints nothing on stdout" % args)
+
+
+def case_json():
+    listed = sections()
+    rc, out, err = host(["--json"])
+    try:
+        doc = json.loads(out.decode("utf-8", errors="strict"))
+    except (UnicodeDecodeError, ValueError) as e:
+        fail("--json output is not valid UTF-8 JSON: %s\n%r" % (e, out[:2000]))
+    check(isinstance(doc, dict), "the document is an object")
+    check(list(doc) == [n for n, _ in listed], "one entry per check in report order: %s" % list(doc))
+    for name, entry in doc.items():
+        check(set(entry) == {"returnCode", "result"}, "%s has returnCode and result" % name)
+        check(isinstance(entry["returnCode"], int), "%s returnCode is an integer" % name)
+        check(isinstance(entry["result"], dict), "%s result is an object" % name)
+    failed = any(e["returnCode"] != 0 for e in doc.values())
+    check(rc == (1 if failed else 0), "exit code %d matches the return codes" % rc)
+    net = doc["network"]["result"]
+    check(net.get("szVerdict") and net.get("szNetworkState"), "the verdict and state are filled: %s" % net)
+    # Asking twice for one check runs it once.
+    rc, out, _ = host(["network", "--json", "network"])
+    check(list(json.loads(out.decode("utf-8"))) == ["network"], "a check named twice runs once")
+    # A report that cannot be written is a failure with a one-line reason.
+    rc, out, err = host(["network", "--html", "Z:\\no\\such\\folder\\report.html"])
+    check(rc == 1 and "cannot write" in err.decode("utf-8"), "an unwritable --html file fails: %d %r" % (rc, err))
+
+
+def case_text():
+    listed = sections()
+    rc, out, err = host([])
+    check(rc in (0, 1), "exit code 0 or 1, got %d" % rc)
+    text = out.decode("utf-8", errors="strict")
+    positions = []
+    for name, title in listed:
+        heading = "== %s ==" % title
+        check(heading in text, "the text report has the section %s" % heading)
+        positions.append(text.index(heading))
+    check(positions == sorted(positions), "sections in report order")
+    check(b"\x1b[" not in err, "no progress line when stderr is not a console")
+    # One section alone.
+    rc, out, _ = host(["network"])
+    check(rc == 0 and out.decode("utf-8").count("== ") == 1, "a named check prints one section")
+
+
+class Dom(html.parser.HTMLParser):
+    """Collects what the report tests look at."""
+
+    def __init__(self):
+        super().__init__()
+        self.sections, self.external, self.body, self.verdict = {}, [], {}, False
+
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if tag == "section" and "data-check" in a:
+            self.sections[a["data-check"]] = a
+        if tag == "body":
+            self.body = a
+        if a.get("id") == "verdict":
+            self.verdict = True
+        for attr in ("src", "href", "action", "data"):
+            v = a.get(attr)
+            if v is not None and not v.startswith("#"):
+                self.external.append((tag, attr, v))
+        if tag == "link":
+            self.external.append((tag, "link", a))
+
+
+REPORT = os.path.join(BUILD, "tests", "host_report", "report.html")
+
+
+def case_html_generate():
+    """Writes the report the other HTML cases look at (one full run for all of them)."""
+    os.makedirs(os.path.dirname(REPORT), exist_ok=True)
+    if os.path.exists(REPORT):
+        os.remove(REPORT)
+    winpath = "Z:" + REPORT.replace("/", "\\")
+    rc, out, err = host(["--html", winpath])
+    check(rc in (0, 1), "exit code 0 or 1 with --html, got %d: %r" % (rc, err))
+    check(os.path.isfile(REPORT), "--html wrote the report")
+    headings = [l for l in out.decode("utf-8").splitlines() if l.startswith("== ") and l.endswith(" ==")]
+    check(len(headings) == len(sections()), "--html keeps the text report on stdout")
+
+
+def html_report(tmp):
+    check(os.path.isfile(REPORT), "the report of html_generate exists")
+    return REPORT
+
+
+def case_html_static():
+    listed = sections()
+    with tempfile.TemporaryDirectory() as tmp:
+        path = html_report(tmp)
+        raw = open(path, "rb").read()
+        page = raw.decode("utf-8", errors="strict")
+        dom = Dom()
+        dom.feed(page)
+        check(list(dom.sections) == [n for n, _ in listed], "one section a check: %s" % list(dom.sections))
+        check(not dom.external, "no external resources: %s" % dom.external)
+        check(not re.search(r"url\(|@import|https?://", page), "no external references in style or script")
+        check(dom.verdict, "the connectivity verdict is at the top")
+        check(page.index('id="verdict"') < page.index("<section"), "the verdict comes before the sections")
+
+
+def chromium(args, tmp):
+    exe = shutil.which("chromium") or shutil.which("chromium-browser")
+    check(exe, "chromium is installed")
+    profile = tempfile.mkdtemp(dir=tmp)
+    cmd = [exe, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+           "--disable-component-update", "--disable-sync", "--user-data-dir=" + profile] + args
+    return subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=90)
+
+
+def case_html_chromium():
+    listed = sections()
+    with tempfile.TemporaryDirectory() as tmp:
+        path = html_report(tmp)
+        proc = chromium(["--dump-dom", "file://" + path], tmp)
+        check(proc.returncode == 0, "chromium ran: %r" % proc.stderr[-2000:])
+        dom = Dom()
+        dom.feed(proc.stdout.decode("utf-8"))
+        rendered = [n for n, a in dom.sections.items() if a.get("data-rendered") == "yes"]
+        check(rendered == [n for n, _ in listed], "every section has a laid-out box: %s" % rendered)
+        check(dom.body.get("data-rendered-sections") == str(len(listed)), "the page script ran: %s" % dom.body)
+
+
+def case_html_screenshot():
+    with tempfile.TemporaryDirectory() as tmp:
+        path = html_report(tmp)
+        shot = os.path.join(tmp, "report.png")
+        proc = chromium(["--screenshot=" + shot, "--window-size=1200,1600", "--hide-scrollbars",
+                         "file://" + path], tmp)
+        check(proc.returncode == 0 and os.path.isfile(shot), "chromium took a screenshot: %r" % proc.stderr[-2000:])
+        data = open(shot, "rb").read()
+        check(data[:8] == b"\x89PNG\r\n\x1a\n", "the screenshot is a PNG")
+        check(len(data) > 8000, "the screenshot shows a page, not a blank (%d bytes)" % len(data))
+        keep = os.environ.get("TALLOWICK_SCREENSHOT")
+        if keep:
+            shutil.copy(shot, keep)
+
+
+def case_missing_library():
+    with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
+        exe = os.path.join(tmp, "tallowick.exe")
+        shutil.copy(HOST, exe)
+        rc, out, err = wine([exe, "network"])
+        check(rc == 1, "exit code 1 without the library, got %d" % rc)
+        check(one_line_error(err) and "Tallowick.dll was not found" in err.decode(), "a clear message: %r" % err)
+
+
+def case_missing_catalogue():
+    with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
+        exe = os.path.join(tmp, "tallowick.exe")
+        shutil.copy(HOST, exe)
+        shutil.copy(os.path.join(BIN, "Tallowick.dll"), tmp)
+        rc, out, err = host(["--json", "network"], exe=exe)
+        check("message catalogue" in err.decode() and "missing" in err.decode(), "a warning names it: %r" % err)
+        doc = json.loads(out.decode("utf-8"))
+        check(doc["network"]["result"]["szVerdict"] in ("NoFault", "HaveFault"), "texts fall back to message ids")
+
+
+def case_check_failure():
+    """A check that returns 1 makes the host exit 1; every section copes with a failed check."""
+    with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
+        exe = os.path.join(tmp, "tallowick.exe")
+        shutil.copy(HOST, exe)
+        shutil.copy(FAKE_DLL, tmp)
+        rc, out, err = wine([exe, "network"])
+        check(rc == 1, "exit code 1 when the check fails, got %d" % rc)
+        check("(the check returned 1)" in out.decode("utf-8"), "the report says so")
+        rc, out, err = wine([exe, "--json"])
+        check(rc == 1, "exit code 1 when every check fails, got %d: %r" % (rc, err))
+        doc = json.loads(out.decode("utf-8"))
+        check(all(e["returnCode"] == 1 for e in doc.values()), "every return code is 1")
+
+
+def run_in_console(args, env_mode, interrupts):
+    """Runs the host on a pseudo terminal (so Wine gives it a console), waits
+    for its progress line, then types Ctrl+C `interrupts` times."""
+    import pty
+    import select
+    import time
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.environ["TALLOWICK_FAKE_MODE"] = env_mode
+        os.execv(WINE_RUN, [WINE_RUN] + args)
+    out = b""
+    sent = 0
+    start = time.time()
+    sent_at = None
+    while time.time() - start < 60:
+        r, _, _ = select.select([fd], [], [], 0.2)
+        if r:
+            try:
+                data = os.read(fd, 4096)
+            except OSError:
+                break
+            if not data:
+                break
+            out += data
+        if sent < interrupts and b"waiting for the stand-in" in out:
+            os.write(fd, b"\x03")
+            sent += 1
+            sent_at = sent_at or time.time()
+            time.sleep(0.3)
+    _, status = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(status), out, sent, (time.time() - sent_at) if sent_at else None
+
+
+def case_interrupt():
+    """Ctrl+C answers the next callback with non-zero; a second Ctrl+C ends the host."""
+    with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
+        exe = os.path.join(tmp, "tallowick.exe")
+        shutil.copy(HOST, exe)
+        shutil.copy(FAKE_DLL, tmp)
+        for mode, presses in (("wait", 1), ("stubborn", 2)):
+            rc, out, sent, after = run_in_console([exe, "network"], mode, presses)
+            check(sent == presses, "%s: the progress line showed and Ctrl+C was typed %d times" % (mode, sent))
+            check(rc == 130, "%s: exit code 130 after Ctrl+C, got %d: %r" % (mode, rc, out[-400:]))
+            check(after < 15, "%s: the host ended %.1f s after the first Ctrl+C" % (mode, after))
+            if mode == "wait":
+                check(b"tallowick: interrupted" in out, "the host says it was interrupted: %r" % out[-400:])
+
+
+CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3 or sys.argv[2] not in CASES:
+        print("usage: host_test.py BUILD_DIR {%s}" % ",".join(CASES))
+        sys.exit(2)
+    CASES[sys.argv[2]]()
+    print("passed: " + sys.argv[2])
