@@ -337,7 +337,10 @@ TEST(Soak, TwoThreadsRunningOtherChecksAtOnce) {
                      InstalledAppNode* apps = nullptr;
                      l.Check_InstalledApps_(&apps, nullptr, &count, 0);
                      l.Release_InstalledApps_(apps);
-                 }, 40};
+                     HddNode* hdd = nullptr;
+                     l.Check_HDD_(&hdd, nullptr, &count, 0);
+                     l.Release_HDD_(hdd);
+                 }, 20};
     ThreadWork b{&lib, [](tw::Library& l) {
                      int count = 0;
                      NetInfoResult* net = nullptr;
@@ -349,7 +352,10 @@ TEST(Soak, TwoThreadsRunningOtherChecksAtOnce) {
                      NetConfigNode* adapters = nullptr;
                      l.Check_NetConfig_(&adapters, nullptr, &count, 0);
                      l.Release_NetConfig_(adapters);
-                 }, 40};
+                     ShareResourceNode* shares = nullptr;
+                     l.Check_ShareResource_(&shares, nullptr, &count, 0);
+                     l.Release_ShareResource_(shares);
+                 }, 20};
     HANDLE threads[2] = {CreateThread(nullptr, 0, RunThread, &a, 0, nullptr),
                          CreateThread(nullptr, 0, RunThread, &b, 0, nullptr)};
     ASSERT_EQ(WaitForMultipleObjects(2, threads, TRUE, 100000), WAIT_OBJECT_0);
