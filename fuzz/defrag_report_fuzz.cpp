@@ -1,9 +1,11 @@
 // The defragmenter's report as read from its file: any bytes, either layout,
-// and the texts built from what it gave.
+// and the texts built from what it gave; the same bytes as a module path for
+// the paths built beside it.
 #include <cstdint>
 #include <string_view>
 
 #include "disk/defrag_report.h"
+#include "plugin/message_catalog.h"
 
 using namespace tallowick;
 
@@ -27,5 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)BuildDefragCommand(path, path, path);
     Text sibling = SiblingPath(path, u"defrag.txt");
     if (sibling.size() > path.size() + 10) __builtin_trap();
+    // The catalogue's path beside the library is built the same way.
+    Text catalog = BuildCatalogPath(path);
+    if (catalog.size() >= kCatalogPathUnits) __builtin_trap();
     return 0;
 }

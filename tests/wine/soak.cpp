@@ -1,4 +1,5 @@
 // ctest-lock: prefix
+// ctest-timeout: 400
 // Runs every check and its release many times in one process and compares
 // the process's private bytes and handle count after a warm-up and at the end.
 // Also holds results of different checks at once and releases them in
