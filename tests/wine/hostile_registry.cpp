@@ -348,6 +348,8 @@ TEST(HostileRegistry, EnvironmentWithHundredsOfValuesAndNamesAtTheLimits) {
 }
 
 TEST(HostileRegistry, ProcessorNameOfEveryShape) {
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
     RawValue value(kProcessorKey, L"ProcessorNameString");
     struct Case {
         const char* name;
@@ -377,6 +379,14 @@ TEST(HostileRegistry, ProcessorNameOfEveryShape) {
         tallowick::ComputerIdentity identity;
         EXPECT_EQ(tallowick::FillComputerIdentity(&identity), 1);
         EXPECT_TRUE(Terminated(identity.szProcessorName));
+        // The hardware report takes the same name.
+        HardwareConfigResult* hw = nullptr;
+        int count = 0;
+        ASSERT_EQ(lib.Check_HardwareConfig_(&hw, nullptr, &count, 0), 0);
+        ASSERT_NE(hw, nullptr);
+        EXPECT_EQ(FieldText(hw->szProcessor), c.result ? c.expected : L"");
+        EXPECT_TRUE(Terminated(hw->szMemory));
+        EXPECT_EQ(lib.Release_HardwareConfig_(hw), 0);
     }
 }
 
