@@ -1,6 +1,10 @@
 // The hardware configuration check: the export as a host calls it, the WMI
 // connection object and its COM lifetime, and the reading of query results
 // (through Wine's WMI and through stand-in result objects).
+// Wine's WMI runs in services that other tests' emulated Windows versions
+// reach; a query made while another test has changed the prefix-wide version
+// can take minutes. Hence the prefix lock.
+// ctest-lock: prefix
 #include <gtest/gtest.h>
 
 #include "hardware/hardware_win.h"  // windows.h first
