@@ -106,8 +106,11 @@ std::vector<std::string> Split(const std::string& text, char sep) {
 // prefix's default) and options.
 ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L"") {
     ProbeRun run;
-    tw::SavedRegValue saved(HKEY_CURRENT_USER, L"Software\\Wine", L"Version");
+    // The emulated version reaches the survey host alone: a prefix-wide
+    // Version would also reach Wine's services started meanwhile.
+    tw::SavedRegValue saved(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\hdd_probe.exe", L"Version");
     if (!version.empty()) saved.setString(version);
+    else saved.remove();
     tw::TempDir scratch;
     std::wstring out = scratch.file(L"out.txt");
     std::wstring exe = HostDir() + L"hdd_probe.exe";
