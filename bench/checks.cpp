@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "plugin/export_list.h"
 #include "tallowick.h"
 
 namespace {
@@ -42,12 +43,7 @@ double Now() {
 struct Api {
     HMODULE module = nullptr;
 #define BENCH_EXPORT(name) decltype(&::name) name = nullptr;
-    BENCH_EXPORT(Check_HDD) BENCH_EXPORT(Check_HardwareConfig) BENCH_EXPORT(Check_InstalledApps)
-    BENCH_EXPORT(Check_NetConfig) BENCH_EXPORT(Check_NetInfo) BENCH_EXPORT(Check_Network)
-    BENCH_EXPORT(Check_Process) BENCH_EXPORT(Check_ShareResource) BENCH_EXPORT(Check_SysInfo)
-    BENCH_EXPORT(Release_HDD) BENCH_EXPORT(Release_HardwareConfig) BENCH_EXPORT(Release_InstalledApps)
-    BENCH_EXPORT(Release_NetConfig) BENCH_EXPORT(Release_NetInfo) BENCH_EXPORT(Release_Network)
-    BENCH_EXPORT(Release_Process) BENCH_EXPORT(Release_ShareResource) BENCH_EXPORT(Release_SysInfo)
+    TALLOWICK_FOR_EACH_EXPORT(BENCH_EXPORT)
 #undef BENCH_EXPORT
 };
 
@@ -58,12 +54,7 @@ bool Load(Api& api, const std::wstring& path) {
 #define BENCH_RESOLVE(name)                                                                                   \
     api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(GetProcAddress(api.module, #name))); \
     ok = ok && api.name;
-    BENCH_RESOLVE(Check_HDD) BENCH_RESOLVE(Check_HardwareConfig) BENCH_RESOLVE(Check_InstalledApps)
-    BENCH_RESOLVE(Check_NetConfig) BENCH_RESOLVE(Check_NetInfo) BENCH_RESOLVE(Check_Network)
-    BENCH_RESOLVE(Check_Process) BENCH_RESOLVE(Check_ShareResource) BENCH_RESOLVE(Check_SysInfo)
-    BENCH_RESOLVE(Release_HDD) BENCH_RESOLVE(Release_HardwareConfig) BENCH_RESOLVE(Release_InstalledApps)
-    BENCH_RESOLVE(Release_NetConfig) BENCH_RESOLVE(Release_NetInfo) BENCH_RESOLVE(Release_Network)
-    BENCH_RESOLVE(Release_Process) BENCH_RESOLVE(Release_ShareResource) BENCH_RESOLVE(Release_SysInfo)
+    TALLOWICK_FOR_EACH_EXPORT(BENCH_RESOLVE)
 #undef BENCH_RESOLVE
     return ok;
 }

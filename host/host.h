@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/export_list.h"
 #include "tallowick.h"
 
 namespace host {
@@ -83,13 +84,7 @@ private:
 struct Api {
     HMODULE module = nullptr;
 #define HOST_EXPORT(name) decltype(&::name) name = nullptr;
-    HOST_EXPORT(Check_HDD) HOST_EXPORT(Check_HardwareConfig) HOST_EXPORT(Check_InstalledApps)
-    HOST_EXPORT(Check_NetConfig) HOST_EXPORT(Check_NetInfo) HOST_EXPORT(Check_Network)
-    HOST_EXPORT(Check_Process) HOST_EXPORT(Check_ShareResource) HOST_EXPORT(Check_SysInfo)
-    HOST_EXPORT(Release_HDD) HOST_EXPORT(Release_HardwareConfig) HOST_EXPORT(Release_InstalledApps)
-    HOST_EXPORT(Release_NetConfig) HOST_EXPORT(Release_NetInfo) HOST_EXPORT(Release_Network)
-    HOST_EXPORT(Release_Process) HOST_EXPORT(Release_ShareResource) HOST_EXPORT(Release_SysInfo)
-    HOST_EXPORT(Repair_ShareResource)
+    TALLOWICK_FOR_EACH_EXPORT(HOST_EXPORT)
 #undef HOST_EXPORT
 };
 

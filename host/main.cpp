@@ -113,13 +113,7 @@ bool LoadApi(Api& api, std::string& error) {
 #define HOST_RESOLVE(name)                                                               \
     api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(GetProcAddress(api.module, #name))); \
     if (!api.name) { error = Utf8(dll) + " has no export " #name " (a different version of the library?)"; return false; }
-    HOST_RESOLVE(Check_HDD) HOST_RESOLVE(Check_HardwareConfig) HOST_RESOLVE(Check_InstalledApps)
-    HOST_RESOLVE(Check_NetConfig) HOST_RESOLVE(Check_NetInfo) HOST_RESOLVE(Check_Network)
-    HOST_RESOLVE(Check_Process) HOST_RESOLVE(Check_ShareResource) HOST_RESOLVE(Check_SysInfo)
-    HOST_RESOLVE(Release_HDD) HOST_RESOLVE(Release_HardwareConfig) HOST_RESOLVE(Release_InstalledApps)
-    HOST_RESOLVE(Release_NetConfig) HOST_RESOLVE(Release_NetInfo) HOST_RESOLVE(Release_Network)
-    HOST_RESOLVE(Release_Process) HOST_RESOLVE(Release_ShareResource) HOST_RESOLVE(Release_SysInfo)
-    HOST_RESOLVE(Repair_ShareResource)
+    TALLOWICK_FOR_EACH_EXPORT(HOST_RESOLVE)
 #undef HOST_RESOLVE
     return true;
 }
