@@ -22,26 +22,8 @@ std::wstring ProgramDir() {
 
 Library::Library(const std::wstring& dllPath) {
     module_ = LoadLibraryW(dllPath.c_str());
-#define TW_RESOLVE(name) name##_ = get<decltype(name##_)>(#name)
-    TW_RESOLVE(Check_HDD);
-    TW_RESOLVE(Check_HardwareConfig);
-    TW_RESOLVE(Check_InstalledApps);
-    TW_RESOLVE(Check_NetConfig);
-    TW_RESOLVE(Check_NetInfo);
-    TW_RESOLVE(Check_Network);
-    TW_RESOLVE(Check_Process);
-    TW_RESOLVE(Check_ShareResource);
-    TW_RESOLVE(Check_SysInfo);
-    TW_RESOLVE(Release_HDD);
-    TW_RESOLVE(Release_HardwareConfig);
-    TW_RESOLVE(Release_InstalledApps);
-    TW_RESOLVE(Release_NetConfig);
-    TW_RESOLVE(Release_NetInfo);
-    TW_RESOLVE(Release_Network);
-    TW_RESOLVE(Release_Process);
-    TW_RESOLVE(Release_ShareResource);
-    TW_RESOLVE(Release_SysInfo);
-    TW_RESOLVE(Repair_ShareResource);
+#define TW_RESOLVE(name) name##_ = get<decltype(name##_)>(#name);
+    TALLOWICK_FOR_EACH_EXPORT(TW_RESOLVE)
 #undef TW_RESOLVE
 }
 
@@ -286,6 +268,39 @@ static void RemoveTree(const std::wstring& dir) {
 
 TempDir::~TempDir() {
     if (!path_.empty()) RemoveTree(path_);
+}
+
+ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& workDir,
+                      DWORD timeoutMs) {
+    ProgramRun run;
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
+        run.error = GetLastError();
+        return run;
+    }
+    run.started = true;
+    run.ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return run;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "plugin/export_list.h"
 #include "tallowick.h"
 
 namespace tw {
@@ -40,25 +41,10 @@ public:
     template <typename F>
     F get(const char* name) const { return reinterpret_cast<F>(reinterpret_cast<void*>(raw(name))); }
 
-    decltype(&Check_HDD) Check_HDD_;
-    decltype(&Check_HardwareConfig) Check_HardwareConfig_;
-    decltype(&Check_InstalledApps) Check_InstalledApps_;
-    decltype(&Check_NetConfig) Check_NetConfig_;
-    decltype(&Check_NetInfo) Check_NetInfo_;
-    decltype(&Check_Network) Check_Network_;
-    decltype(&Check_Process) Check_Process_;
-    decltype(&Check_ShareResource) Check_ShareResource_;
-    decltype(&Check_SysInfo) Check_SysInfo_;
-    decltype(&Release_HDD) Release_HDD_;
-    decltype(&Release_HardwareConfig) Release_HardwareConfig_;
-    decltype(&Release_InstalledApps) Release_InstalledApps_;
-    decltype(&Release_NetConfig) Release_NetConfig_;
-    decltype(&Release_NetInfo) Release_NetInfo_;
-    decltype(&Release_Network) Release_Network_;
-    decltype(&Release_Process) Release_Process_;
-    decltype(&Release_ShareResource) Release_ShareResource_;
-    decltype(&Release_SysInfo) Release_SysInfo_;
-    decltype(&Repair_ShareResource) Repair_ShareResource_;
+    // Each export as name_ (null when the library lacks it).
+#define TW_EXPORT_MEMBER(name) decltype(&::name) name##_ = nullptr;
+    TALLOWICK_FOR_EACH_EXPORT(TW_EXPORT_MEMBER)
+#undef TW_EXPORT_MEMBER
 
 private:
     HMODULE module_ = nullptr;
@@ -151,6 +137,22 @@ public:
 private:
     std::wstring path_;
 };
+
+// Starts `program` with `arguments` (the command line is the quoted program
+// path, a blank and the arguments) in `workDir` (empty: this program's
+// current folder) and waits up to `timeoutMs` for it to end.
+struct ProgramRun {
+    bool started = false;
+    DWORD error = 0;     // why it did not start
+    bool ended = false;  // ended within the time
+    DWORD exitCode = 99;
+};
+ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments,
+                      const std::wstring& workDir = L"", DWORD timeoutMs = 60000);
+
+bool FileExists(const std::wstring& path);
+// `text` cut at every `sep` (n separators give n + 1 parts).
+std::vector<std::string> Split(const std::string& text, char sep);
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);

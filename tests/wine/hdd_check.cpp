@@ -23,9 +23,7 @@ std::wstring SystemDefrag() {
     return std::wstring(dir) + L"\\defrag.exe";
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool WorkFilesLeft() { return Exists(HostDir() + L"defrag.bat") || Exists(HostDir() + L"defrag.txt"); }
+bool WorkFilesLeft() { return tw::FileExists(HostDir() + L"defrag.bat") || tw::FileExists(HostDir() + L"defrag.txt"); }
 
 int Occurrences(const std::string& text, const std::string& what) {
     int n = 0;
@@ -91,17 +89,6 @@ struct ProbeRun {
     }
 };
 
-std::vector<std::string> Split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t at = text.find(sep, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
-}
-
 // Runs the survey host with the given emulated version ("" keeps the
 // prefix's default) and options.
 ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L"") {
@@ -114,25 +101,17 @@ ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L""
     tw::TempDir scratch;
     std::wstring out = scratch.file(L"out.txt");
     std::wstring exe = HostDir() + L"hdd_probe.exe";
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + tw::BinDir() + L"\\Tallowick.dll\" \"" + out + L"\" " + options;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::wstring dir = HostDir();
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                        &info)) {
-        ADD_FAILURE() << "cannot start the survey host: " << GetLastError();
+    tw::ProgramRun host =
+        tw::RunProgram(exe, L"\"" + tw::BinDir() + L"\\Tallowick.dll\" \"" + out + L"\" " + options, HostDir());
+    if (!host.started) {
+        ADD_FAILURE() << "cannot start the survey host: " << host.error;
         return run;
     }
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    run.exitCode = static_cast<int>(code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    EXPECT_TRUE(host.ended);
+    run.exitCode = static_cast<int>(host.exitCode);
 
     run.raw = tw::ReadFileBytes(out);
-    for (const std::string& line : Split(run.raw, '\n')) {
+    for (const std::string& line : tw::Split(run.raw, '\n')) {
         auto value = [&](const char* key) { return line.substr(std::string(key).size()); };
         if (line.rfind("family ", 0) == 0) run.family = std::stoi(value("family "));
         else if (line.rfind("rc ", 0) == 0) run.rc = std::stoi(value("rc "));
@@ -142,7 +121,7 @@ ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L""
         else if (line.rfind("elapsed ", 0) == 0) run.elapsed = std::stoi(value("elapsed "));
         else if (line.rfind("alive ", 0) == 0) run.alive += line.back() == '1';
         else if (line.rfind("node ", 0) == 0) {
-            std::vector<std::string> f = Split(value("node "), '|');
+            std::vector<std::string> f = tw::Split(value("node "), '|');
             if (f.size() != 7) { ADD_FAILURE() << line; continue; }
             Node n;
             n.root = f[0];

@@ -19,19 +19,6 @@ std::wstring SystemDefrag() {
     return std::wstring(dir) + L"\\defrag.exe";
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> Split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t at = text.find(sep, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
-}
-
 // The stand-in defragmenter in system32, told what to print through the
 // folder named by TW_DEFRAG_DIR.
 class StandIn {
@@ -82,30 +69,22 @@ SurveyRun RunHostIn(const std::wstring& dir) {
     }
     tw::TempDir scratch;
     std::wstring out = scratch.file(L"out.txt");
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + tw::BinDir() + L"\\Tallowick.dll\" \"" + out + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
-        run.exitCode = -static_cast<int>(GetLastError());
+    tw::ProgramRun host = tw::RunProgram(exe, L"\"" + tw::BinDir() + L"\\Tallowick.dll\" \"" + out + L"\"");
+    if (!host.started) {
+        run.exitCode = -static_cast<int>(host.error);
         DeleteFileW((L"\\\\?\\" + exe).c_str());
         return run;
     }
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    run.exitCode = static_cast<int>(code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    EXPECT_TRUE(host.ended);
+    run.exitCode = static_cast<int>(host.exitCode);
     DeleteFileW((L"\\\\?\\" + exe).c_str());
     run.raw = tw::ReadFileBytes(out);
-    for (const std::string& line : Split(run.raw, '\n')) {
+    for (const std::string& line : tw::Split(run.raw, '\n')) {
         if (line.rfind("rc ", 0) == 0) run.rc = std::stoi(line.substr(3));
         else if (line.rfind("count ", 0) == 0) run.count = line.substr(6);
         else if (line.rfind("elapsed ", 0) == 0) run.elapsed = std::stoi(line.substr(8));
         else if (line.rfind("alive ", 0) == 0) EXPECT_EQ(line.back(), '0') << "a defragmenter outlived the survey";
-        else if (line.rfind("node ", 0) == 0) run.nodes.push_back(Split(line.substr(5), '|'));
+        else if (line.rfind("node ", 0) == 0) run.nodes.push_back(tw::Split(line.substr(5), '|'));
     }
     EXPECT_EQ(run.exitCode, 0) << run.raw;
     EXPECT_EQ(run.rc, 0) << run.raw;
@@ -147,16 +126,16 @@ TEST(HostileDisk, DefragmenterOutputOfEveryShape) {
         standIn.report(c.report);
         SurveyRun run = RunHostIn(host.path());
         ExpectFragmentation(run, c.fragmentation);
-        EXPECT_FALSE(Exists(host.file(L"defrag.bat")));
-        EXPECT_FALSE(Exists(host.file(L"defrag.txt")));
+        EXPECT_FALSE(tw::FileExists(host.file(L"defrag.bat")));
+        EXPECT_FALSE(tw::FileExists(host.file(L"defrag.txt")));
         std::printf("%s: survey %d ms\n", c.name, run.elapsed);
     }
     // A defragmenter that ends at once without writing anything.
     standIn.lost();
     SurveyRun run = RunHostIn(host.path());
     ExpectFragmentation(run, "");
-    EXPECT_FALSE(Exists(host.file(L"defrag.bat")));
-    EXPECT_FALSE(Exists(host.file(L"defrag.txt")));
+    EXPECT_FALSE(tw::FileExists(host.file(L"defrag.bat")));
+    EXPECT_FALSE(tw::FileExists(host.file(L"defrag.txt")));
 }
 
 // A work file name taken by a folder: the batch or the report cannot be
@@ -175,7 +154,7 @@ TEST(HostileDisk, WorkFilesThatCannotBeWritten) {
         if (std::wstring(blocked) == L"defrag.bat") {
             EXPECT_EQ(standIn.log().find("start "), std::string::npos) << "a defragmenter ran without a batch";
         } else {
-            EXPECT_FALSE(Exists(host.file(L"defrag.bat")));
+            EXPECT_FALSE(tw::FileExists(host.file(L"defrag.bat")));
         }
         RemoveDirectoryW(host.file(blocked).c_str());
     }
@@ -223,8 +202,8 @@ TEST(HostileDisk, HostPathsNearTheLimit) {
             continue;
         }
         ExpectFragmentation(run, c.fragmentation);
-        EXPECT_FALSE(Exists(L"\\\\?\\" + path + L"\\defrag.bat"));
-        EXPECT_FALSE(Exists(L"\\\\?\\" + path + L"\\defrag.txt"));
+        EXPECT_FALSE(tw::FileExists(L"\\\\?\\" + path + L"\\defrag.bat"));
+        EXPECT_FALSE(tw::FileExists(L"\\\\?\\" + path + L"\\defrag.txt"));
     }
     // Remove the folders, deepest first (the long ones need the \\?\ form).
     for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());

@@ -29,20 +29,13 @@ ProbeResult RunProbe(const std::wstring& version) {
 
     tw::TempDir dir;
     std::wstring out = dir.file(L"probe.txt");
-    std::wstring command = L"\"" + tw::TestsDir() + L"\\os_probe.exe\" \"" + out + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "os_probe.exe did not start: " << GetLastError();
+    tw::ProgramRun probe = tw::RunProgram(tw::TestsDir() + L"\\os_probe.exe", L"\"" + out + L"\"", L"", 30000);
+    if (!probe.started) {
+        ADD_FAILURE() << "os_probe.exe did not start: " << probe.error;
         return result;
     }
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(probe.ended);
+    EXPECT_EQ(probe.exitCode, 0u);
 
     std::string text = tw::ReadFileBytes(out);
     std::size_t a = text.find('\n');

@@ -26,20 +26,13 @@ Probe RunProbe(const std::wstring& version) {
 
     tw::TempDir dir;
     const std::wstring out = dir.file(L"probe.txt");
-    std::wstring command = L"\"" + tw::TestsDir() + L"\\process_probe.exe\" \"" + out + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "process_probe.exe did not start: " << GetLastError();
+    tw::ProgramRun probe = tw::RunProgram(tw::TestsDir() + L"\\process_probe.exe", L"\"" + out + L"\"");
+    if (!probe.started) {
+        ADD_FAILURE() << "process_probe.exe did not start: " << probe.error;
         return p;
     }
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(probe.ended);
+    EXPECT_EQ(probe.exitCode, 0u);
 
     std::istringstream in(tw::ReadFileBytes(out));
     std::vector<std::string> lines;
