@@ -7,8 +7,8 @@ set -e
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 : "${TALLOWICK_PREFIX:?TALLOWICK_PREFIX must name the Wine prefix}"
 export WINEPREFIX="$TALLOWICK_PREFIX"
-export WINEARCH=win32
+export WINEARCH="${TALLOWICK_WINEARCH:-win32}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
 "$here/wine-prefix.sh" start
-exec wine "$@"
+exec "$("$here/wine-prefix.sh" loader)" "$@"

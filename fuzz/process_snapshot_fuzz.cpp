@@ -12,7 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A private copy, so a read past `size` is caught by the sanitizer.
     std::vector<unsigned char> buffer(data, data + size);
     std::vector<SnapshotRecord> records;
-    bool ok = WalkProcessSnapshot(buffer.data(), buffer.size(), records);
+    // Both layouts over the same bytes; the shares below use the 32-bit walk.
+    std::vector<SnapshotRecord> records64;
+    bool ok64 = WalkProcessSnapshot(buffer.data(), buffer.size(), records64, kSnapshotLayout64);
+    if (!ok64 && !records64.empty()) __builtin_trap();
+    if (ok64 && records64.size() > size / kSnapshotLayout64.minRecord) __builtin_trap();
+    bool ok = WalkProcessSnapshot(buffer.data(), buffer.size(), records, kSnapshotLayout32);
     if (!ok && !records.empty()) __builtin_trap();
     if (ok && records.size() > size / kSnapshotMinRecord) __builtin_trap();
     ProcessorTimes times(records);

@@ -1,8 +1,16 @@
 /*
  * tallowick.h - public interface of Tallowick.dll, the diagnostic plug-in
- * library for 32-bit Windows.
+ * library for Windows.
  *
- * Valid C99 and C++. Every export and the callback use the cdecl convention.
+ * Valid C99 and C++. Two builds of the library exist, and a host takes the
+ * one of its own architecture (Windows loads no DLL of the other kind):
+ *  - x86: the 32-bit DLL, for 32-bit hosts, on 32-bit Windows and on 64-bit
+ *    Windows (under WOW64). Every export and the callback use the cdecl
+ *    convention.
+ *  - x64: the 64-bit DLL, for 64-bit hosts on 64-bit Windows. x64 has one
+ *    calling convention; __cdecl is accepted there and means it.
+ * The records are the same in both: the same fields in the same order, with
+ * the natural alignment of the target (see the layout checks at the end).
  *
  * How a host uses a check:
  *     NetworkResult *net = NULL;
@@ -188,8 +196,12 @@ TALLOWICK_API int TALLOWICK_CALL Release_ShareResource(ShareResourceNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_SysInfo(SysInfoResult *record);
 TALLOWICK_API int TALLOWICK_CALL Repair_ShareResource(ShareResourceNode *list, CheckCallback callback, intptr_t context);
 
-/* ---- Layout checks for 32-bit Windows ---------------------------------- */
-#if defined(_WIN32) && !defined(_WIN64)
+/* ---- Layout checks ------------------------------------------------------
+ * Fields in their order with the natural alignment of the target: 32-bit
+ * Windows (4-byte pointers) or 64-bit Windows (8-byte pointers, so a pointer
+ * after a text field may move up to the next multiple of 8).
+ * TALLOWICK_AT(x86, x64) picks the figure of the architecture being built. */
+#if defined(_WIN32)
 #if defined(__cplusplus)
 #define TALLOWICK_ASSERT(c, m) static_assert(c, m)
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
@@ -199,23 +211,28 @@ TALLOWICK_API int TALLOWICK_CALL Repair_ShareResource(ShareResourceNode *list, C
 #define TALLOWICK_CAT(a, b) TALLOWICK_CAT2(a, b)
 #define TALLOWICK_ASSERT(c, m) typedef char TALLOWICK_CAT(tallowick_layout_, __LINE__)[(c) ? 1 : -1]
 #endif
+#if defined(_WIN64)
+#define TALLOWICK_AT(x86, x64) (x64)
+#else
+#define TALLOWICK_AT(x86, x64) (x86)
+#endif
 TALLOWICK_ASSERT(sizeof(TwChar) == 2, "UTF-16 text unit");
-TALLOWICK_ASSERT(sizeof(void *) == 4 && sizeof(intptr_t) == 4, "32-bit pointers");
+TALLOWICK_ASSERT(sizeof(void *) == TALLOWICK_AT(4, 8) && sizeof(intptr_t) == sizeof(void *), "pointer width");
 
 TALLOWICK_ASSERT(offsetof(PagingFileNode, llInitialSize) == 24, "PagingFileNode");
 TALLOWICK_ASSERT(offsetof(PagingFileNode, llMaximumSize) == 32, "PagingFileNode");
 TALLOWICK_ASSERT(offsetof(PagingFileNode, pNext) == 40, "PagingFileNode");
 TALLOWICK_ASSERT(sizeof(PagingFileNode) == 48, "PagingFileNode");
 
-TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pszValue) == 524, "EnvironmentVariableNode");
-TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pNext) == 528, "EnvironmentVariableNode");
-TALLOWICK_ASSERT(sizeof(EnvironmentVariableNode) == 532, "EnvironmentVariableNode");
+TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pszValue) == TALLOWICK_AT(524, 528), "EnvironmentVariableNode");
+TALLOWICK_ASSERT(offsetof(EnvironmentVariableNode, pNext) == TALLOWICK_AT(528, 536), "EnvironmentVariableNode");
+TALLOWICK_ASSERT(sizeof(EnvironmentVariableNode) == TALLOWICK_AT(532, 544), "EnvironmentVariableNode");
 
 TALLOWICK_ASSERT(offsetof(SysInfoResult, szIeVersion) == 522, "SysInfoResult");
-TALLOWICK_ASSERT(offsetof(SysInfoResult, pPagingFiles) == 1044, "SysInfoResult");
-TALLOWICK_ASSERT(offsetof(SysInfoResult, reserved) == 1048, "SysInfoResult");
-TALLOWICK_ASSERT(offsetof(SysInfoResult, pEnvironment) == 3100, "SysInfoResult");
-TALLOWICK_ASSERT(sizeof(SysInfoResult) == 3104, "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, pPagingFiles) == TALLOWICK_AT(1044, 1048), "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, reserved) == TALLOWICK_AT(1048, 1056), "SysInfoResult");
+TALLOWICK_ASSERT(offsetof(SysInfoResult, pEnvironment) == TALLOWICK_AT(3100, 3112), "SysInfoResult");
+TALLOWICK_ASSERT(sizeof(SysInfoResult) == TALLOWICK_AT(3104, 3120), "SysInfoResult");
 
 TALLOWICK_ASSERT(offsetof(NetInfoResult, szComment) == 522, "NetInfoResult");
 TALLOWICK_ASSERT(offsetof(NetInfoResult, szWorkgroup) == 1044, "NetInfoResult");
@@ -238,14 +255,14 @@ TALLOWICK_ASSERT(sizeof(HddNode) == 1608, "HddNode");
 TALLOWICK_ASSERT(offsetof(ProcessNode, szOwner) == 522, "ProcessNode");
 TALLOWICK_ASSERT(offsetof(ProcessNode, nCpuPercent) == 1044, "ProcessNode");
 TALLOWICK_ASSERT(offsetof(ProcessNode, szMemory) == 1048, "ProcessNode");
-TALLOWICK_ASSERT(offsetof(ProcessNode, pNext) == 1572, "ProcessNode");
-TALLOWICK_ASSERT(sizeof(ProcessNode) == 1576, "ProcessNode");
+TALLOWICK_ASSERT(offsetof(ProcessNode, pNext) == TALLOWICK_AT(1572, 1576), "ProcessNode");
+TALLOWICK_ASSERT(sizeof(ProcessNode) == TALLOWICK_AT(1576, 1584), "ProcessNode");
 
 TALLOWICK_ASSERT(offsetof(NetConfigNode, szType) == 522, "NetConfigNode");
 TALLOWICK_ASSERT(offsetof(NetConfigNode, szIpAddress) == 1044, "NetConfigNode");
 TALLOWICK_ASSERT(offsetof(NetConfigNode, szSubnetMask) == 1566, "NetConfigNode");
 TALLOWICK_ASSERT(offsetof(NetConfigNode, pNext) == 2088, "NetConfigNode");
-TALLOWICK_ASSERT(sizeof(NetConfigNode) == 2092, "NetConfigNode");
+TALLOWICK_ASSERT(sizeof(NetConfigNode) == TALLOWICK_AT(2092, 2096), "NetConfigNode");
 
 TALLOWICK_ASSERT(offsetof(NetworkResult, szNetworkState) == 522, "NetworkResult");
 TALLOWICK_ASSERT(sizeof(NetworkResult) == 1044, "NetworkResult");
@@ -256,12 +273,13 @@ TALLOWICK_ASSERT(offsetof(ShareResourceNode, szConnections) == 1566, "ShareResou
 TALLOWICK_ASSERT(offsetof(ShareResourceNode, szRemark) == 2088, "ShareResourceNode");
 TALLOWICK_ASSERT(offsetof(ShareResourceNode, nSelected) == 2612, "ShareResourceNode");
 TALLOWICK_ASSERT(offsetof(ShareResourceNode, nRemoveResult) == 2616, "ShareResourceNode");
-TALLOWICK_ASSERT(offsetof(ShareResourceNode, pNext) == 2620, "ShareResourceNode");
-TALLOWICK_ASSERT(sizeof(ShareResourceNode) == 2624, "ShareResourceNode");
+TALLOWICK_ASSERT(offsetof(ShareResourceNode, pNext) == TALLOWICK_AT(2620, 2624), "ShareResourceNode");
+TALLOWICK_ASSERT(sizeof(ShareResourceNode) == TALLOWICK_AT(2624, 2632), "ShareResourceNode");
 
 TALLOWICK_ASSERT(offsetof(InstalledAppNode, szPublisher) == 522, "InstalledAppNode");
-TALLOWICK_ASSERT(offsetof(InstalledAppNode, pNext) == 1044, "InstalledAppNode");
-TALLOWICK_ASSERT(sizeof(InstalledAppNode) == 1048, "InstalledAppNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppNode, pNext) == TALLOWICK_AT(1044, 1048), "InstalledAppNode");
+TALLOWICK_ASSERT(sizeof(InstalledAppNode) == TALLOWICK_AT(1048, 1056), "InstalledAppNode");
+#undef TALLOWICK_AT
 #undef TALLOWICK_ASSERT
 #endif
 

@@ -1,9 +1,10 @@
 #!/bin/bash
-# check_exports.sh OBJDUMP DLL DEF
+# check_exports.sh OBJDUMP DLL DEF [ARCH]
 # The DLL's export table holds exactly the .def's names with its ordinals,
-# and aliases (Name2 = Name1) share their target's entry point.
+# and aliases (Name2 = Name1) share their target's entry point. With ARCH
+# (x86 or x64), the DLL is of that machine: PE32 for x86, PE32+ for x64.
 set -euo pipefail
-objdump="$1" dll="$2" def="$3"
+objdump="$1" dll="$2" def="$3" arch="${4:-}"
 
 # Expected: "ordinal name target" from the .def.
 expected=$(awk '/@/ {
@@ -13,6 +14,15 @@ expected=$(awk '/@/ {
     print ord, name, target }' "$def" | sort -n)
 
 dump=$("$objdump" -p "$dll")
+fail=0
+case "$arch" in
+    x86) want="file format pei-i386" ;;
+    x64) want="file format pei-x86-64" ;;
+    *) want="" ;;
+esac
+if [ -n "$want" ] && ! echo "$dump" | grep -q "$want"; then
+    echo "not a $arch DLL: $(echo "$dump" | grep -m1 'file format')"; fail=1
+fi
 # Address table: "[   n] +base[  ord] rva Export RVA"
 addresses=$(echo "$dump" | sed -n '/^Export Address Table/,/^$/p' |
     sed -nE 's/^\s*\[\s*[0-9]+\] \+base\[\s*([0-9]+)\]\s+([0-9a-f]+).*/\1 \2/p')
@@ -21,7 +31,6 @@ base=$(echo "$dump" | sed -nE 's/^Export Address Table -- Ordinal Base ([0-9]+).
 names=$(echo "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -nE 's/^\s*\[\s*([0-9]+)\]\s+(\S+)\s*$/\1 \2/p' | awk -v b="$base" '{print $1 + b, $2}')
 
-fail=0
 actual_names=$(echo "$names" | sort -n)
 expected_names=$(echo "$expected" | awk '{print $1, $2}')
 if [ "$actual_names" != "$expected_names" ]; then

@@ -9,10 +9,12 @@
 
 namespace tallowick {
 
-// The first adapter buffer offered to the platform: one adapter record as
-// 32-bit Windows writes it (648 bytes). The compiler's own record may be
-// smaller (a 32-bit time_t), so this is never taken from sizeof.
+// One adapter record as Windows writes it: 648 bytes for a 32-bit process,
+// 704 for a 64-bit one. The first buffer offered to the platform holds one
+// record (chosen by architecture in the Windows layer). The compiler's own
+// record may be smaller (a 32-bit time_t), so this is never taken from sizeof.
 constexpr std::size_t kAdapterRecordBytes = 648;
+constexpr std::size_t kAdapterRecordBytes64 = 704;
 
 // Every text of a NetConfigNode is bounded to 260 units with the terminator.
 constexpr std::size_t kNetConfigTextBound = 260;

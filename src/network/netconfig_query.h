@@ -6,9 +6,15 @@
 
 #include <iphlpapi.h>
 
+#include "network/netconfig.h"
 #include "plugin/checks.h"
 
 namespace tallowick {
+
+// The first buffer offered to the query: one record as Windows writes it for
+// a process of this build's bitness.
+constexpr ULONG kFirstAdapterBufferBytes =
+    static_cast<ULONG>(sizeof(void*) == 8 ? kAdapterRecordBytes64 : kAdapterRecordBytes);
 
 using AdaptersInfoQuery = ULONG(WINAPI*)(PIP_ADAPTER_INFO adapters, PULONG size);
 

@@ -34,7 +34,7 @@ int CheckNetConfig(NetConfigNode** result, int* count) {
 
 int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* count) {
     *count = 0;
-    ULONG size = static_cast<ULONG>(kAdapterRecordBytes);
+    ULONG size = kFirstAdapterBufferBytes;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
     if (!buffer) return 1;
     ULONG status = query(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);

@@ -91,7 +91,7 @@ bool ReadProcessSnapshot(std::vector<SnapshotRecord>& records) {
         if (status == 0) {
             // Walk only what the system wrote.
             const ULONG length = returned != 0 && returned <= size ? returned : size;
-            return WalkProcessSnapshot(buffer.get(), length, records);
+            return WalkProcessSnapshot(buffer.get(), length, records, kNativeSnapshotLayout);
         }
         if (status != kStatusInfoLengthMismatch && status != kStatusBufferTooSmall &&
             status != kStatusBufferOverflow) {

@@ -29,24 +29,27 @@ std::int32_t Clamp32(std::int64_t v) {
 
 }  // namespace
 
-bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out) {
+bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out,
+                         const SnapshotLayout& layout) {
     out.clear();
     if (!buffer) return false;
     std::size_t pos = 0;
     for (;;) {
-        if (pos > length || length - pos < kSnapshotMinRecord) break;  // record runs past the end
+        if (pos > length || length - pos < layout.minRecord) break;  // record runs past the end
         const unsigned char* record = buffer + pos;
-        const auto next = ReadAt<std::uint32_t>(record, kSnapshotNextOffset);
-        const auto user = NonNegative(ReadAt<std::int64_t>(record, kSnapshotUserTime));
-        const auto kernel = NonNegative(ReadAt<std::int64_t>(record, kSnapshotKernelTime));
+        const auto next = ReadAt<std::uint32_t>(record, layout.nextOffset);
+        const auto user = NonNegative(ReadAt<std::int64_t>(record, layout.userTime));
+        const auto kernel = NonNegative(ReadAt<std::int64_t>(record, layout.kernelTime));
         SnapshotRecord r;
-        r.id = ReadAt<std::uint32_t>(record, kSnapshotProcessId);
+        // Identifiers are multiples of 4 below 2^32 on both layouts; the
+        // 64-bit field is little-endian, so its low half comes first.
+        r.id = ReadAt<std::uint32_t>(record, layout.processId);
         r.time = SaturatingAdd(user, kernel);
         out.push_back(r);
         if (next == 0) return true;
         // A record cannot be shorter than the fields it carries, and the link
         // must stay inside the buffer.
-        if (next < kSnapshotMinRecord || next > length - pos) break;
+        if (next < layout.minRecord || next > length - pos) break;
         pos += next;
     }
     out.clear();

@@ -17,13 +17,31 @@ inline constexpr char16_t kIdleProcessName[] = u"System Idle Process";
 inline constexpr char16_t kSystemProcessName[] = u"System";
 inline constexpr char16_t kSystemOwner[] = u"SYSTEM";
 
-// 32-bit layout of a SYSTEM_PROCESS_INFORMATION record: the fields the
-// shares use, and the bytes a record must at least hold to carry them.
-inline constexpr std::size_t kSnapshotNextOffset = 0;
-inline constexpr std::size_t kSnapshotUserTime = 40;
-inline constexpr std::size_t kSnapshotKernelTime = 48;
-inline constexpr std::size_t kSnapshotProcessId = 68;
-inline constexpr std::size_t kSnapshotMinRecord = 72;
+// Where a SYSTEM_PROCESS_INFORMATION record keeps the fields the shares use,
+// and the bytes a record must at least hold to carry them. The layout depends
+// on the bitness of the process that asks: the identifier is a handle-sized
+// field.
+struct SnapshotLayout {
+    std::size_t nextOffset;   // 32-bit offset of the next record, 0 for the last
+    std::size_t userTime;     // 64-bit, 100 ns units
+    std::size_t kernelTime;   // 64-bit, 100 ns units
+    std::size_t processId;
+    std::size_t processIdBytes;  // 4 or 8; only the low 32 bits are kept
+    std::size_t minRecord;
+};
+
+inline constexpr SnapshotLayout kSnapshotLayout32{0, 40, 48, 68, 4, 72};
+inline constexpr SnapshotLayout kSnapshotLayout64{0, 40, 48, 80, 8, 88};
+// The layout the system writes for this build's own processes.
+inline constexpr const SnapshotLayout& kNativeSnapshotLayout =
+    sizeof(void*) == 8 ? kSnapshotLayout64 : kSnapshotLayout32;
+
+// The 32-bit layout's fields by name.
+inline constexpr std::size_t kSnapshotNextOffset = kSnapshotLayout32.nextOffset;
+inline constexpr std::size_t kSnapshotUserTime = kSnapshotLayout32.userTime;
+inline constexpr std::size_t kSnapshotKernelTime = kSnapshotLayout32.kernelTime;
+inline constexpr std::size_t kSnapshotProcessId = kSnapshotLayout32.processId;
+inline constexpr std::size_t kSnapshotMinRecord = kSnapshotLayout32.minRecord;
 
 // One snapshot record reduced to what the shares need: the identifier and
 // the user plus kernel time (100 ns units).
@@ -36,8 +54,10 @@ struct SnapshotRecord {
 // the start up to and including the record whose next offset is 0. Every
 // record must lie wholly inside `length`; a record or a link that reaches
 // past it makes the whole snapshot unusable (returns false, `out` empty).
-// Reads are unaligned-safe. Negative times count as 0.
-bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out);
+// Reads are unaligned-safe. Negative times count as 0. `layout` says where
+// the fields are (kSnapshotLayout32 or kSnapshotLayout64).
+bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out,
+                         const SnapshotLayout& layout);
 
 // own * 100 / total, truncated; 0 when the total is 0. Exact for every pair
 // of 64-bit values (no overflow), clamped into the 32-bit range.

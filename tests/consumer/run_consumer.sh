@@ -1,11 +1,16 @@
 #!/bin/bash
-# run_consumer.sh CMAKE CPACK BUILD_DIR SOURCE_DIR
+# run_consumer.sh CMAKE CPACK BUILD_DIR SOURCE_DIR TOOLCHAIN ARCH [OTHER_BUILD_DIR]
 # Installs the build tree into a scratch folder, checks the package layout,
 # configures and builds the consumer project against it with
 # find_package(Tallowick), runs its C and C++ hosts under Wine, and checks
-# that the CPack ZIP carries the same layout.
+# that the CPack ZIP carries the same layout and names its architecture
+# (win32 for x86, win64 for x64). When OTHER_BUILD_DIR holds a build of the
+# other architecture, it is installed too and both install trees are put on
+# the consumer's prefix path: find_package must take the one of the
+# consumer's own architecture.
 set -euo pipefail
-cmake="$1" cpack="$2" build="$3" src="$4"
+cmake="$1" cpack="$2" build="$3" src="$4" toolchain="$5" arch="$6" other="${7:-}"
+case "$arch" in x64) system=win64 ;; *) system=win32 ;; esac
 work="$(mktemp -d "$build/consumer.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
@@ -18,9 +23,17 @@ for f in "${layout[@]}"; do
     [ -f "$work/inst/$f" ] || { echo "installed tree lacks $f"; exit 1; }
 done
 
+prefixes="$work/inst"
+if [ -n "$other" ] && [ -f "$other/bin/Tallowick.dll" ] && [ -f "$other/cmake_install.cmake" ]; then
+    "$cmake" --install "$other" --prefix "$work/other" >/dev/null
+    # The other architecture first: it must be passed over.
+    prefixes="$work/other;$work/inst"
+    echo "both architectures installed; the consumer must take the $arch tree"
+fi
 "$cmake" -S "$src/tests/consumer" -B "$work/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DTallowick_DIR="$work/inst/lib/cmake/Tallowick" -DTALLOWICK_DOC_EXAMPLE="$src/docs/example.c" >"$work/configure.log" 2>&1 ||
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_PREFIX_PATH="$prefixes" -DTALLOWICK_EXPECTED_ARCH="$arch" \
+    -DTALLOWICK_DOC_EXAMPLE="$src/docs/example.c" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; exit 1; }
 "$cmake" --build "$work/build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 "$build/wine-run" "$work/build/consumer_c.exe"
@@ -29,7 +42,7 @@ done
 
 # The ZIP: one top folder holding the same layout.
 (cd "$build" && "$cpack" -G ZIP -B "$work/pkg" >/dev/null)
-zip="$(ls "$work"/pkg/Tallowick-*-win32.zip)"
+zip="$(ls "$work"/pkg/Tallowick-*-"$system".zip)"
 python3 - "$zip" "${layout[@]}" <<'PY'
 import sys, zipfile
 names = set(zipfile.ZipFile(sys.argv[1]).namelist())

@@ -350,4 +350,74 @@ std::string ToUtf8(const std::wstring& s) {
     return tallowick::ToUtf8(t);
 }
 
+SIZE_T HeapBytesInUse() {
+    HANDLE heaps[64];
+    DWORD n = GetProcessHeaps(64, heaps);
+    if (n > 64) n = 64;
+    SIZE_T total = 0;
+    for (DWORD i = 0; i < n; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+SIZE_T CommittedPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION mbi;
+    const char* address = nullptr;
+    while (VirtualQuery(address, &mbi, sizeof(mbi)) == sizeof(mbi)) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+        const char* next = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return total;
+}
+
+DWORD ProbeHandleCount() {
+    DWORD count = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}
+
+void RunEveryCheck(Library& lib) {
+    int count = 0;
+    SysInfoResult* sys = nullptr;
+    lib.Check_SysInfo_(&sys, nullptr, &count, 0);
+    lib.Release_SysInfo_(sys);
+    NetInfoResult* net = nullptr;
+    lib.Check_NetInfo_(&net, nullptr, &count, 0);
+    lib.Release_NetInfo_(net);
+    HardwareConfigResult* hw = nullptr;
+    lib.Check_HardwareConfig_(&hw, nullptr, &count, 0);
+    lib.Release_HardwareConfig_(hw);
+    HddNode* hdd = nullptr;
+    lib.Check_HDD_(&hdd, nullptr, &count, 0);
+    lib.Release_HDD_(hdd);
+    ProcessNode* proc = nullptr;
+    lib.Check_Process_(&proc, nullptr, &count, 0);
+    lib.Release_Process_(proc);
+    NetConfigNode* adapters = nullptr;
+    lib.Check_NetConfig_(&adapters, nullptr, &count, 0);
+    lib.Release_NetConfig_(adapters);
+    NetworkResult* reach = nullptr;
+    lib.Check_Network_(&reach, nullptr, &count, 0);
+    lib.Release_Network_(reach);
+    ShareResourceNode* shares = nullptr;
+    lib.Check_ShareResource_(&shares, nullptr, &count, 0);
+    lib.Repair_ShareResource_(shares, nullptr, 0);
+    lib.Release_ShareResource_(shares);
+    InstalledAppNode* apps = nullptr;
+    lib.Check_InstalledApps_(&apps, nullptr, &count, 0);
+    lib.Release_InstalledApps_(apps);
+}
+
 }  // namespace tw

@@ -160,6 +160,20 @@ bool MakeDirs(const std::wstring& path);
 // The UTF-16LE bytes of `text`, with a BOM first.
 std::string Utf16Bom(const std::wstring& text);
 
+// Bytes in busy blocks of every heap of the process: what the allocators
+// hand out, without the slack of committed but unused heap pages.
+SIZE_T HeapBytesInUse();
+// Committed private memory, summed over the address space. Wine leaves
+// PROCESS_MEMORY_COUNTERS_EX.PrivateUsage at 0, so this stands in for it.
+SIZE_T CommittedPrivateBytes();
+// Open handles, by probing the handle table. Wine answers
+// GetProcessHandleCount with 0, so this stands in for it.
+DWORD ProbeHandleCount();
+
+// Every check and its release through the exports, once (the share repair
+// with nothing selected).
+void RunEveryCheck(Library& lib);
+
 std::wstring FromUtf8(const std::string& s);
 std::string ToUtf8(const std::wstring& s);
 

@@ -53,9 +53,10 @@ TEST(MakeNetConfigRow, TakesTheTextsAndCutsThemToTheField) {
 }
 
 TEST(AdapterRecordBytes, IsTheSizeWindowsWrites) {
-    // 32-bit Windows' record with its two 64-bit lease times, whatever the
-    // compiler's own record measures.
+    // Windows' record with its two 64-bit lease times, whatever the
+    // compiler's own record measures: 32-bit and 64-bit processes.
     EXPECT_EQ(kAdapterRecordBytes, 648u);
+    EXPECT_EQ(kAdapterRecordBytes64, 704u);
 }
 
 }  // namespace

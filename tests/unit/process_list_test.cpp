@@ -24,25 +24,31 @@ void Put(std::vector<unsigned char>& buf, std::size_t at, T v) {
 }
 
 // Lays the records out one after another; the last one links to nothing.
-std::vector<unsigned char> MakeSnapshot(const std::vector<FakeRecord>& records, std::size_t trailing = 0) {
+std::vector<unsigned char> MakeSnapshot(const std::vector<FakeRecord>& records, std::size_t trailing = 0,
+                                        const SnapshotLayout& layout = kSnapshotLayout32) {
     std::size_t total = trailing;
     for (const FakeRecord& r : records) total += r.size;
     std::vector<unsigned char> buf(total, 0xCD);
     std::size_t at = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const FakeRecord& r = records[i];
-        Put<std::uint32_t>(buf, at + kSnapshotNextOffset, i + 1 == records.size() ? 0 : r.size);
-        Put<std::int64_t>(buf, at + kSnapshotUserTime, r.user);
-        Put<std::int64_t>(buf, at + kSnapshotKernelTime, r.kernel);
-        Put<std::uint32_t>(buf, at + kSnapshotProcessId, r.id);
+        Put<std::uint32_t>(buf, at + layout.nextOffset, i + 1 == records.size() ? 0 : r.size);
+        Put<std::int64_t>(buf, at + layout.userTime, r.user);
+        Put<std::int64_t>(buf, at + layout.kernelTime, r.kernel);
+        if (layout.processIdBytes == 8) {
+            Put<std::uint64_t>(buf, at + layout.processId, r.id);
+        } else {
+            Put<std::uint32_t>(buf, at + layout.processId, r.id);
+        }
         at += r.size;
     }
     return buf;
 }
 
-std::vector<SnapshotRecord> Walk(const std::vector<unsigned char>& buf, std::size_t length, bool* ok = nullptr) {
+std::vector<SnapshotRecord> Walk(const std::vector<unsigned char>& buf, std::size_t length, bool* ok = nullptr,
+                                 const SnapshotLayout& layout = kSnapshotLayout32) {
     std::vector<SnapshotRecord> out;
-    const bool walked = WalkProcessSnapshot(buf.data(), length, out);
+    const bool walked = WalkProcessSnapshot(buf.data(), length, out, layout);
     if (ok) *ok = walked;
     return out;
 }
@@ -114,7 +120,7 @@ TEST(WalkProcessSnapshot, LastRecordMayEndExactlyAtTheLength) {
 
 TEST(WalkProcessSnapshot, NullBufferIsRejected) {
     std::vector<SnapshotRecord> out{{1, 1}};
-    EXPECT_FALSE(WalkProcessSnapshot(nullptr, 1000, out));
+    EXPECT_FALSE(WalkProcessSnapshot(nullptr, 1000, out, kSnapshotLayout32));
     EXPECT_TRUE(out.empty());
 }
 
@@ -123,6 +129,42 @@ TEST(WalkProcessSnapshot, NegativeTimesCountAsZero) {
     auto recs = Walk(buf, buf.size());
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(recs[0].time, 20u);
+}
+
+// Both layouts: the same chains walked with the layout the system wrote, and
+// with the other one (what a 64-bit build reading 32-bit offsets would see).
+TEST(WalkProcessSnapshot, EachArchitectureReadsItsOwnLayout) {
+    struct Arch {
+        const char* name;
+        const SnapshotLayout& layout;
+        std::size_t idOffset, minRecord;
+    };
+    const Arch arches[] = {{"x86", kSnapshotLayout32, 68, 72}, {"x64", kSnapshotLayout64, 80, 88}};
+    for (const Arch& a : arches) {
+        SCOPED_TRACE(a.name);
+        EXPECT_EQ(a.layout.processId, a.idOffset);
+        EXPECT_EQ(a.layout.minRecord, a.minRecord);
+        EXPECT_EQ(a.layout.userTime, 40u);
+        EXPECT_EQ(a.layout.kernelTime, 48u);
+        const std::uint32_t m = static_cast<std::uint32_t>(a.minRecord);
+        auto buf = MakeSnapshot({{0, 100, 200, 185}, {4, 1, 2, m + 1}, {1234, 7, 0, 201}, {5678, 0, 9, m}}, 0,
+                                a.layout);
+        bool ok = false;
+        auto recs = Walk(buf, buf.size(), &ok, a.layout);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(recs.size(), 4u);
+        EXPECT_EQ(recs[2].id, 1234u);
+        EXPECT_EQ(recs[2].time, 7u);
+        EXPECT_EQ(recs[3].id, 5678u);
+        // The last record may end exactly at the length, not one byte short.
+        EXPECT_FALSE(Walk(buf, buf.size() - 1, &ok, a.layout).size());
+        EXPECT_FALSE(ok);
+        EXPECT_TRUE(Walk(buf, a.minRecord - 1, &ok, a.layout).empty());
+    }
+    // A 64-bit snapshot read with 32-bit offsets loses every identifier.
+    auto wide = MakeSnapshot({{1234, 1, 1, 184}, {5678, 1, 1, 184}}, 0, kSnapshotLayout64);
+    for (const SnapshotRecord& r : Walk(wide, wide.size(), nullptr, kSnapshotLayout32)) EXPECT_EQ(r.id, 0xCDCDCDCDu);
+    EXPECT_EQ(&kNativeSnapshotLayout, sizeof(void*) == 8 ? &kSnapshotLayout64 : &kSnapshotLayout32);
 }
 
 // ---- shares -----------------------------------------------------------------------

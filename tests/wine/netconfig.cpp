@@ -27,7 +27,7 @@ std::wstring Ansi(const char* text) {
 
 // The platform's answer: its status, and the adapters when it succeeded.
 ULONG QueryAdapters(std::vector<Expected>& out) {
-    ULONG size = 648;
+    ULONG size = tallowick::kFirstAdapterBufferBytes;
     std::vector<char> buffer(size);
     ULONG status = GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size);
     if (status == ERROR_BUFFER_OVERFLOW) {
@@ -85,9 +85,10 @@ TEST(NetConfig, NullCountStillBuildsTheList) {
     EXPECT_EQ(lib.Release_NetConfig_(list), 0);
 }
 
-// A stand-in for the platform query that writes records of 648 bytes, as
-// 32-bit Windows does, whatever this compiler's record measures, and fills
-// the 8 bytes behind each record's compiler-sized part with garbage.
+// A stand-in for the platform query that writes records of the size Windows
+// writes for this build (648 bytes for x86, 704 for x64), whatever this
+// compiler's record measures, and fills the bytes behind each record's
+// compiler-sized part (8 on x86, none on x64) with garbage.
 struct FakeAdapter {
     std::string description;  // up to 132 bytes; 132 leaves no terminator
     UINT type;
@@ -102,7 +103,7 @@ struct FakePlatform {
 };
 FakePlatform g_fake;
 
-constexpr ULONG kRecord = 648;
+constexpr ULONG kRecord = tallowick::kFirstAdapterBufferBytes;
 
 ULONG Needed() {
     ULONG extra = 0;
@@ -203,8 +204,8 @@ TEST(NetConfigQuery, WalksWindowsSizedRecordsAfterOneEnlargement) {
         {L"Dial-up", L"MIB_IF_TYPE_PPP", L"0.0.0.0", L"0.0.0.0"},
     };
     EXPECT_EQ(run.rows, expected);
-    // 648 bytes first, then the size the platform asked for.
-    std::vector<ULONG> offered = {648, 4 * 648 + static_cast<ULONG>(sizeof(IP_ADDR_STRING))};
+    // One record first, then the size the platform asked for.
+    std::vector<ULONG> offered = {kRecord, 4 * kRecord + static_cast<ULONG>(sizeof(IP_ADDR_STRING))};
     EXPECT_EQ(g_fake.offered, offered);
 }
 
@@ -216,7 +217,7 @@ TEST(NetConfigQuery, OneAdapterFitsTheFirstBufferAndIsAskedTwice) {
     EXPECT_EQ(run.count, 1);
     ASSERT_EQ(run.rows.size(), 1u);
     EXPECT_EQ(run.rows[0].type, L"LAN 或 高速Internet");
-    EXPECT_EQ(g_fake.offered, (std::vector<ULONG>{648, 648}));
+    EXPECT_EQ(g_fake.offered, (std::vector<ULONG>{kRecord, kRecord}));
 }
 
 TEST(NetConfigQuery, FailedQueryStoresNothing) {

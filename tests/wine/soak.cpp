@@ -25,59 +25,15 @@ struct Usage {
     SIZE_T heapBytes = 0;
 };
 
-// Bytes in busy blocks of every heap of the process: what the allocators
-// hand out, without the slack of committed but unused heap pages.
-SIZE_T HeapBytesInUse() {
-    HANDLE heaps[64];
-    DWORD n = GetProcessHeaps(64, heaps);
-    if (n > 64) n = 64;
-    SIZE_T total = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        if (!HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry)) {
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
-// Committed private memory, summed over the address space. Wine leaves
-// PROCESS_MEMORY_COUNTERS_EX.PrivateUsage at 0, so this stands in for it.
-SIZE_T CommittedPrivateBytes() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION mbi;
-    const char* address = nullptr;
-    while (VirtualQuery(address, &mbi, sizeof(mbi)) == sizeof(mbi)) {
-        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
-        const char* next = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return total;
-}
-
-// Open handles, by probing the handle table. Wine answers
-// GetProcessHandleCount with 0, so this stands in for it.
-DWORD ProbeHandleCount() {
-    DWORD count = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-    }
-    return count;
-}
-
 Usage Measure() {
     Usage u;
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof(pmc);
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc)))
         u.privateBytes = pmc.PrivateUsage;
-    if (u.privateBytes == 0) u.privateBytes = CommittedPrivateBytes();
-    if (!GetProcessHandleCount(GetCurrentProcess(), &u.handles) || u.handles == 0) u.handles = ProbeHandleCount();
-    u.heapBytes = HeapBytesInUse();
+    if (u.privateBytes == 0) u.privateBytes = tw::CommittedPrivateBytes();
+    if (!GetProcessHandleCount(GetCurrentProcess(), &u.handles) || u.handles == 0) u.handles = tw::ProbeHandleCount();
+    u.heapBytes = tw::HeapBytesInUse();
     return u;
 }
 
@@ -85,39 +41,6 @@ int Iterations() {
     const char* env = std::getenv("TALLOWICK_SOAK_ITERATIONS");
     int n = env ? std::atoi(env) : 1000;
     return n > 0 ? n : 1000;
-}
-
-// One round: every check and its release through the exports.
-void RunAllChecks(tw::Library& lib) {
-    int count = 0;
-    SysInfoResult* sys = nullptr;
-    lib.Check_SysInfo_(&sys, nullptr, &count, 0);
-    lib.Release_SysInfo_(sys);
-    NetInfoResult* net = nullptr;
-    lib.Check_NetInfo_(&net, nullptr, &count, 0);
-    lib.Release_NetInfo_(net);
-    HardwareConfigResult* hw = nullptr;
-    lib.Check_HardwareConfig_(&hw, nullptr, &count, 0);
-    lib.Release_HardwareConfig_(hw);
-    HddNode* hdd = nullptr;
-    lib.Check_HDD_(&hdd, nullptr, &count, 0);
-    lib.Release_HDD_(hdd);
-    ProcessNode* proc = nullptr;
-    lib.Check_Process_(&proc, nullptr, &count, 0);
-    lib.Release_Process_(proc);
-    NetConfigNode* adapters = nullptr;
-    lib.Check_NetConfig_(&adapters, nullptr, &count, 0);
-    lib.Release_NetConfig_(adapters);
-    NetworkResult* reach = nullptr;
-    lib.Check_Network_(&reach, nullptr, &count, 0);
-    lib.Release_Network_(reach);
-    ShareResourceNode* shares = nullptr;
-    lib.Check_ShareResource_(&shares, nullptr, &count, 0);
-    lib.Repair_ShareResource_(shares, nullptr, 0);
-    lib.Release_ShareResource_(shares);
-    InstalledAppNode* apps = nullptr;
-    lib.Check_InstalledApps_(&apps, nullptr, &count, 0);
-    lib.Release_InstalledApps_(apps);
 }
 
 // The platform calls of the connectivity probe, made without the library.
@@ -181,9 +104,9 @@ void PlainWmiRound() {
 // without the library (Wine's WMI and WinINet hold on to some bytes a call).
 long long PlatformGrowth(const std::function<void()>& round, int rounds) {
     for (int i = 0; i < 10; ++i) round();
-    SIZE_T before = HeapBytesInUse();
+    SIZE_T before = tw::HeapBytesInUse();
     for (int i = 0; i < rounds; ++i) round();
-    return static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
+    return static_cast<long long>(tw::HeapBytesInUse()) - static_cast<long long>(before);
 }
 
 TEST(Soak, ThousandRoundsDoNotGrowMemoryOrHandles) {
@@ -193,13 +116,13 @@ TEST(Soak, ThousandRoundsDoNotGrowMemoryOrHandles) {
     ASSERT_TRUE(lib.loaded());
     const int rounds = Iterations();
     const int warmup = rounds / 10 > 20 ? 20 : (rounds / 10 > 0 ? rounds / 10 : 1);
-    for (int i = 0; i < warmup; ++i) RunAllChecks(lib);
+    for (int i = 0; i < warmup; ++i) tw::RunEveryCheck(lib);
     Usage before = Measure();
     DWORD start = GetTickCount();
     // The figures at each quarter show whether growth is a step (the heap
     // taking another segment once) or a slope (a leak per round).
     for (int i = 0; i < rounds; ++i) {
-        RunAllChecks(lib);
+        tw::RunEveryCheck(lib);
         if (rounds >= 4 && (i + 1) % (rounds / 4) == 0 && i + 1 < rounds) {
             Usage at = Measure();
             std::printf("soak: after %d rounds private bytes %lu, heap bytes in use %lu, handles %lu\n", i + 1,
@@ -264,9 +187,9 @@ TEST(Soak, EachCheckAloneGivesBackItsHeapBytes) {
                 rounds, plainWmi, plainInternet);
     for (const Case& c : cases) {
         for (int i = 0; i < 10; ++i) c.round(lib);
-        SIZE_T before = HeapBytesInUse();
+        SIZE_T before = tw::HeapBytesInUse();
         for (int i = 0; i < rounds; ++i) c.round(lib);
-        long long growth = static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
+        long long growth = static_cast<long long>(tw::HeapBytesInUse()) - static_cast<long long>(before);
         std::printf("soak: %s, %d rounds: heap bytes in use %+lld\n", c.name, rounds, growth);
         // Less than one byte per round beyond what the platform's own calls
         // keep: caches that settle, not a leak of the library.
