@@ -20,7 +20,7 @@ case "$arch" in
     x64) want="file format pei-x86-64" ;;
     *) want="" ;;
 esac
-if [ -n "$want" ] && ! echo "$dump" | grep -q "$want"; then
+if [ -n "$want" ] && ! grep -q "$want" <<< "$dump"; then
     echo "not a $arch DLL: $(echo "$dump" | grep -m1 'file format')"; fail=1
 fi
 # Address table: "[   n] +base[  ord] rva Export RVA"

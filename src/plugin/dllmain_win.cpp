@@ -1,10 +1,14 @@
 // Loader notifications: process attach and detach set up and tear down the
 // message catalogue; thread notifications are ignored so the catalogue's
-// buffer lives as long as the library is attached to the process.
+// buffer lives as long as the library is attached to the process. An unload
+// by FreeLibrary also gives back what the C++ runtime keeps for the life of
+// the process (its exception pool and thread-local storage), so that a host
+// may load and unload the library any number of times.
 #include "plugin/message_catalog.h"
+#include "plugin/runtime_threads.h"
 #include "plugin/win_util.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     try {
         switch (reason) {
             case DLL_PROCESS_ATTACH:
@@ -12,6 +16,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
                 break;
             case DLL_PROCESS_DETACH:
                 tallowick::TearDownMessageCatalog();
+                // At process exit (reserved non-null) the other threads are
+                // gone already and the process's memory goes with it.
+                if (!reserved) tallowick::ReleaseRuntimeAtUnload();
                 break;
             default:
                 break;
