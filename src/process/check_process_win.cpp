@@ -16,6 +16,8 @@ namespace tallowick {
 namespace {
 
 constexpr DWORD kProcessQueryRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
+constexpr DWORD kMaxPathUnits = 261;
+constexpr DWORD kMaxLongPathUnits = 32768;
 constexpr std::size_t kMaxProcessIds = 1u << 20;
 constexpr ULONG kFirstSnapshotSize = 0x20000;
 constexpr ULONG kMaxSnapshotSize = 64u << 20;
@@ -34,7 +36,41 @@ void CopyEntry(const ProcessEntry& entry, ProcessNode* node) {
 
 }  // namespace
 
+// The base name from the process's image path, for a process whose modules
+// cannot be read: a 64-bit process seen from a 32-bit one (WOW64), where the
+// module route fails with ERROR_PARTIAL_COPY. The function is looked up at
+// run time: Windows before Vista lacks it.
+bool ReadImageBaseName(HANDLE process, Text& baseName) {
+    using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto query = kernel ? reinterpret_cast<QueryImageNameFn>(
+                              reinterpret_cast<void*>(GetProcAddress(kernel, "QueryFullProcessImageNameW")))
+                        : nullptr;
+    if (!query) return false;
+    wchar_t path[kMaxPathUnits];
+    DWORD size = kMaxPathUnits;
+    if (!query(process, 0, path, &size) || size == 0 || size >= kMaxPathUnits) {
+        // A path longer than MAX_PATH: the longest a Win32 path can be.
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        std::unique_ptr<wchar_t[]> longPath(new (std::nothrow) wchar_t[kMaxLongPathUnits]);
+        if (!longPath) return false;
+        size = kMaxLongPathUnits;
+        if (!query(process, 0, longPath.get(), &size) || size == 0 || size >= kMaxLongPathUnits) return false;
+        baseName = BaseNameOfPath(TextView(U16(longPath.get()), size));
+        return !baseName.empty();
+    }
+    baseName = BaseNameOfPath(TextView(U16(path), size));
+    return !baseName.empty();
+}
+
 bool ReadExecutableName(HANDLE process, Text& baseName) {
+    if (ReadModuleBaseName(process, baseName)) return true;
+    // The module route failed (a process of the other bitness, or one whose
+    // loader data is not readable yet): the image path names it as well.
+    return ReadImageBaseName(process, baseName);
+}
+
+bool ReadModuleBaseName(HANDLE process, Text& baseName) {
     // The executable's module (a null module handle stands for it) and its
     // full path. Every route to the module reads the same loader data, so
     // one path read answers whether the executable can be named at all; the

@@ -92,7 +92,7 @@ ProcessKind KindOfProcess(std::uint32_t id);
 struct ProcessFacts {
     std::uint32_t id = 0;
     bool opened = false;       // opened with query and read rights
-    bool named = false;        // executable module, base name and path all read
+    bool named = false;        // base name read (from the executable module, else the image path)
     Text baseName;             // the executable's file name
     std::uint64_t workingSet = 0;  // bytes; 0 when the counters could not be read
     Text owner;                // account name, empty when not found

@@ -64,9 +64,13 @@ bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* ca
 // WtsProcessList::FindOwner does. False only when the list cannot be obtained.
 bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]);
 
-// The base name of an open process's executable (query and read rights).
-// False when its module or path cannot be read.
+// The base name of an open process's executable (query and read rights):
+// from its executable module, or, when the modules cannot be read (a 64-bit
+// process seen from the 32-bit build under WOW64), from its image path.
+// False when neither can be read.
 bool ReadExecutableName(HANDLE process, Text& baseName);
+// The module route alone (GetModuleFileNameExW, then GetModuleBaseNameW).
+bool ReadModuleBaseName(HANDLE process, Text& baseName);
 
 // Every process identifier, the array grown until the whole list fits.
 bool EnumerateProcessIds(std::vector<DWORD>& ids);

@@ -65,4 +65,9 @@ bool ListedApps::Contains(TextView displayName, TextView publisher) const {
     return keys_.count(Key(displayName, publisher)) != 0;
 }
 
+RegistryView OtherRegistryView(bool is64BitBuild, bool runsUnderWow64) {
+    if (is64BitBuild) return RegistryView::Wow64Key32;
+    return runsUnderWow64 ? RegistryView::Wow64Key64 : RegistryView::None;
+}
+
 }  // namespace tallowick

@@ -47,6 +47,19 @@ private:
     std::unordered_set<Text> keys_;
 };
 
+// The views of the uninstall key on 64-bit Windows: each build reads its
+// own view first, then the other one where it exists.
+enum class RegistryView {
+    None,        // no other view: 32-bit Windows
+    Wow64Key64,  // the 64-bit view, from a 32-bit process under WOW64
+    Wow64Key32,  // the 32-bit view (Wow6432Node), from a 64-bit process
+};
+
+// The view read after the library's own: the 64-bit view for the 32-bit
+// build under WOW64, the 32-bit view for the x64 build, none on 32-bit
+// Windows.
+RegistryView OtherRegistryView(bool is64BitBuild, bool runsUnderWow64);
+
 // A singly linked list that remembers its tail, so appending is O(1).
 template <typename Node>
 class TailList {

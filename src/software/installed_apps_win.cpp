@@ -18,27 +18,26 @@ TextView FieldView(const wchar_t (&field)[261]) {
     return TextView(U16(field), BoundedLength(U16(field), 261));
 }
 
-}  // namespace
-
-bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher) {
-    TextView name = ViewOf(displayName);
-    TextView pub = ViewOf(publisher);
-    for (const InstalledAppNode* node = list; node; node = node->pNext) {
-        if (FieldView(node->szDisplayName) == name && FieldView(node->szPublisher) == pub) return true;
-    }
-    return false;
+// Whether this 32-bit process runs under WOW64 (on 64-bit Windows). The
+// function is looked up at run time: systems before XP SP2 lack it.
+bool RunsUnderWow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                          : nullptr;
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
-InstalledAppNode* ListInstalledApps(int* count) {
-    if (count) *count = 0;
+// Appends the programs of one view of the uninstall key (`view`: 0 for the
+// library's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY) that are neither
+// excluded nor listed already.
+void ListAppsInView(REGSAM view, TailList<InstalledAppNode>& list, ListedApps& listed, int* count) {
     UniqueRegKey root;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_READ, root.put()) != ERROR_SUCCESS) {
-        return nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_READ | view, root.put()) != ERROR_SUCCESS) {
+        return;
     }
-    // The index beside the list keeps the duplicate test and the append O(1);
-    // the list is the same as a walk from the head would give.
-    TailList<InstalledAppNode> list;
-    ListedApps listed;
     int failuresInARow = 0;
     // Out of memory ends the walk with the programs listed so far.
     try {
@@ -58,7 +57,7 @@ InstalledAppNode* ListInstalledApps(int* count) {
             if (IsExcludedProductCode(TextView(U16(keyName), keyLength))) continue;
 
             UniqueRegKey entry;
-            if (RegOpenKeyExW(root.get(), keyName, 0, KEY_READ, entry.put()) != ERROR_SUCCESS) continue;
+            if (RegOpenKeyExW(root.get(), keyName, 0, KEY_READ | view, entry.put()) != ERROR_SUCCESS) continue;
 
             wchar_t display[kAppTextUnits] = {};
             DWORD bytes = kAppTextBytes;
@@ -93,6 +92,31 @@ InstalledAppNode* ListInstalledApps(int* count) {
         }
     } catch (const std::bad_alloc&) {
     }
+}
+
+}  // namespace
+
+bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher) {
+    TextView name = ViewOf(displayName);
+    TextView pub = ViewOf(publisher);
+    for (const InstalledAppNode* node = list; node; node = node->pNext) {
+        if (FieldView(node->szDisplayName) == name && FieldView(node->szPublisher) == pub) return true;
+    }
+    return false;
+}
+
+InstalledAppNode* ListInstalledApps(int* count) {
+    if (count) *count = 0;
+    // The index beside the list keeps the duplicate test and the append O(1);
+    // the list is the same as a walk from the head would give. Duplicates
+    // are judged across both views: a program registered in both is listed
+    // once, from the library's own view.
+    TailList<InstalledAppNode> list;
+    ListedApps listed;
+    ListAppsInView(0, list, listed, count);
+    const RegistryView other = OtherRegistryView(sizeof(void*) == 8, sizeof(void*) == 4 && RunsUnderWow64());
+    if (other == RegistryView::Wow64Key64) ListAppsInView(KEY_WOW64_64KEY, list, listed, count);
+    if (other == RegistryView::Wow64Key32) ListAppsInView(KEY_WOW64_32KEY, list, listed, count);
     return list.head();
 }
 

@@ -30,8 +30,11 @@ if [ -n "$other" ] && [ -f "$other/bin/Tallowick.dll" ] && [ -f "$other/cmake_in
     prefixes="$work/other;$work/inst"
     echo "both architectures installed; the consumer must take the $arch tree"
 fi
+# A cross toolchain roots package searches in its sysroot; a host project
+# that keeps packages elsewhere adds their prefixes (here: the root) to it.
+printf 'include("%s")\nlist(APPEND CMAKE_FIND_ROOT_PATH /)\n' "$toolchain" > "$work/toolchain.cmake"
 "$cmake" -S "$src/tests/consumer" -B "$work/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_PREFIX_PATH="$prefixes" -DTALLOWICK_EXPECTED_ARCH="$arch" \
     -DTALLOWICK_DOC_EXAMPLE="$src/docs/example.c" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; exit 1; }

@@ -37,23 +37,24 @@ FARPROC Library::raw(const char* name) const {
 
 // ---- registry ---------------------------------------------------------------
 
-static void DeleteTree(HKEY root, const std::wstring& path) {
+static void DeleteTree(HKEY root, const std::wstring& path, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
         for (;;) {
             wchar_t name[512];
             DWORD len = 512;
             if (RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            DeleteTree(key, name);
+            DeleteTree(key, name, view);
         }
         RegCloseKey(key);
     }
-    RegDeleteKeyW(root, path.c_str());
+    RegDeleteKeyExW(root, path.c_str(), view, 0);
 }
 
-ScopedRegKey::ScopedRegKey(HKEY root, const std::wstring& path) : root_(root), path_(path) {
-    DeleteTree(root_, path_);
-    if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
+ScopedRegKey::ScopedRegKey(HKEY root, const std::wstring& path, REGSAM view)
+    : root_(root), path_(path), view_(view) {
+    DeleteTree(root_, path_, view_);
+    if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_, nullptr) !=
         ERROR_SUCCESS) {
         key_ = nullptr;
     }
@@ -61,7 +62,13 @@ ScopedRegKey::ScopedRegKey(HKEY root, const std::wstring& path) : root_(root), p
 
 ScopedRegKey::~ScopedRegKey() {
     if (key_) RegCloseKey(key_);
-    DeleteTree(root_, path_);
+    DeleteTree(root_, path_, view_);
+}
+
+REGSAM OtherRegistryView() {
+    if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
 }
 
 LONG ScopedRegKey::setString(const std::wstring& name, const std::wstring& value, DWORD type) {

@@ -51,10 +51,11 @@ private:
 };
 
 // A registry key the test creates (with its parents as needed) and deletes,
-// tree and all, when it goes out of scope.
+// tree and all, when it goes out of scope. `view` picks a registry view on
+// 64-bit Windows (KEY_WOW64_64KEY or KEY_WOW64_32KEY; 0: the program's own).
 class ScopedRegKey {
 public:
-    ScopedRegKey(HKEY root, const std::wstring& path);
+    ScopedRegKey(HKEY root, const std::wstring& path, REGSAM view = 0);
     ~ScopedRegKey();
     ScopedRegKey(const ScopedRegKey&) = delete;
     ScopedRegKey& operator=(const ScopedRegKey&) = delete;
@@ -67,8 +68,14 @@ public:
 private:
     HKEY root_;
     std::wstring path_;
+    REGSAM view_;
     HKEY key_ = nullptr;
 };
+
+// The registry view that is not this program's own on 64-bit Windows: the
+// 32-bit view for a 64-bit program, the 64-bit view for a 32-bit program
+// under WOW64; 0 on 32-bit Windows, which has one view.
+REGSAM OtherRegistryView();
 
 // Saves a registry value, lets the test change it, and restores it (or
 // deletes it when it did not exist) at the end of the scope.

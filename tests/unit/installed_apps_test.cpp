@@ -85,6 +85,19 @@ struct Node {
     Node* pNext = nullptr;
 };
 
+TEST(OtherRegistryView, EachBuildReadsTheViewItLacks) {
+    struct Case {
+        const char* where;
+        bool x64Build, wow64;
+        RegistryView other;
+    } cases[] = {
+        {"x86 build on 32-bit Windows", false, false, RegistryView::None},
+        {"x86 build under WOW64", false, true, RegistryView::Wow64Key64},
+        {"x64 build", true, false, RegistryView::Wow64Key32},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OtherRegistryView(c.x64Build, c.wow64), c.other) << c.where;
+}
+
 TEST(TailList, AppendsInOrder) {
     std::vector<Node> nodes(5);
     TailList<Node> list;

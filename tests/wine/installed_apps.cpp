@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "software/installed_apps.h"
 #include "software/installed_apps_list.h"
 #include "test_support.h"
 
@@ -22,6 +23,7 @@ struct Entry {
     std::wstring key;
     const wchar_t* displayName;
     const wchar_t* publisher;
+    REGSAM view = 0;  // 0: the program's own registry view
 };
 
 using Pair = std::pair<std::wstring, std::wstring>;
@@ -30,7 +32,7 @@ using Pair = std::pair<std::wstring, std::wstring>;
 std::vector<std::unique_ptr<tw::ScopedRegKey>> Create(const std::vector<Entry>& entries) {
     std::vector<std::unique_ptr<tw::ScopedRegKey>> keys;
     for (const Entry& e : entries) {
-        keys.push_back(std::make_unique<tw::ScopedRegKey>(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + e.key));
+        keys.push_back(std::make_unique<tw::ScopedRegKey>(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + e.key, e.view));
         EXPECT_TRUE(keys.back()->ok()) << tw::ToUtf8(e.key);
         if (e.displayName) keys.back()->setString(L"DisplayName", e.displayName);
         if (e.publisher) keys.back()->setString(L"Publisher", e.publisher);
@@ -61,6 +63,38 @@ std::vector<Pair> RunCheck(tw::Library& lib, int* countOut = nullptr) {
     std::vector<Pair> ours = Ours(list);
     EXPECT_EQ(lib.Release_InstalledApps_(list), 0);
     return ours;
+}
+
+// On 64-bit Windows the uninstall key has two views, and both builds read
+// both: their own first, then the other (the 64-bit view from the 32-bit
+// build under WOW64, the 32-bit view from the x64 build).
+TEST(InstalledApps, BothRegistryViewsOwnViewFirst) {
+    const REGSAM other = tw::OtherRegistryView();
+    if (other == 0) GTEST_SKIP() << "32-bit Windows has one registry view";
+    const std::wstring excluded(reinterpret_cast<const wchar_t*>(tallowick::kExcludedProductCodes[0]));
+    auto keys = Create({
+        {L"TwView1", L"TW Own view", L"Maker A"},
+        {L"TwView2", L"TW Both views", L"Maker A"},
+        {L"TwView0", L"TW Other view", L"Maker B", other},     // sorts first, listed after the own view
+        {L"TwView2", L"TW Both views", L"Maker A", other},     // the same program: listed once
+        {L"TwView3", L"TW Both views", L"Maker C", other},     // other publisher: listed
+        {excluded, L"TW Excluded", L"Maker A", other},         // excluded code in the other view
+        {L"TwView4", L"", L"Maker A", other},                  // empty name in the other view
+        {L"TwView5", kNone, L"Maker A", other},                // no name in the other view
+    });
+    // Each view holds what the test put there (the views are really apart).
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kUninstall + L"\\TwView0").c_str(), 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    std::vector<Pair> expected = {
+        {L"TW Own view", L"Maker A"},
+        {L"TW Both views", L"Maker A"},
+        {L"TW Other view", L"Maker B"},
+        {L"TW Both views", L"Maker C"},
+    };
+    EXPECT_EQ(RunCheck(lib), expected);
 }
 
 TEST(InstalledApps, DuplicatesCollapseByExactNameAndPublisher) {

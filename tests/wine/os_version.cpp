@@ -50,26 +50,44 @@ ProbeResult RunProbe(const std::wstring& version) {
     return result;
 }
 
+// Whether the prefix's native architecture is AMD64 (a 64-bit prefix, for
+// the 32-bit build under WoW64 as well as for the x64 build).
+bool NativeAmd64() {
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}
+
 struct VersionCase {
     const wchar_t* version;
     int family;
     const char* name;
+    // On a 64-bit system (architecture AMD64), where the rules differ: a
+    // workstation gets no edition word, and version 5.2 workstation is
+    // Windows XP x64. nullptr: the same as on x86.
+    const char* amd64Name = nullptr;
+    int amd64Family = 0;  // 0: the same as on x86
 };
 
 // What Wine 8 reports for each emulated version decides the expectations:
 // win7 reports a server product type and win2008r2 a workstation (swapped),
-// the architecture is x86, the R2 metric 0, and the stored product name
-// "Microsoft Windows 7" whatever the emulated version.
+// the architecture is x86 in a 32-bit prefix and AMD64 in a 64-bit one, the
+// R2 metric 0, and the stored product name "Microsoft Windows 7" whatever
+// the emulated version.
 const VersionCase kCases[] = {
-    {L"winxp", 7, "Microsoft Windows XP Professional Service Pack 3 (Build 2600) "},
-    {L"winxp64", 8, "Microsoft Windows Server 2003 Professional Service Pack 2 (Build 3790) "},
+    {L"winxp", 7, "Microsoft Windows XP Professional Service Pack 3 (Build 2600) ",
+     "Microsoft Windows XP Service Pack 3 (Build 2600) "},
+    {L"winxp64", 8, "Microsoft Windows Server 2003 Professional Service Pack 2 (Build 3790) ",
+     "Microsoft Windows XP Professional x64 Edition Service Pack 2 (Build 3790) ", 7},
     {L"win2003", 8, "Microsoft Windows Server 2003 Standard Edition Service Pack 2 (Build 3790) "},
     {L"vista", 9, "Microsoft Windows 7"},
     {L"win2008", 9, "Windows Server Longhorn Server 4.0 Service Pack 2 (Build 6002) "},
     {L"win7", 4, "Server 4.0 Service Pack 1 (Build 7601) "},
-    {L"win2008r2", 5, "Professional Service Pack 1 (Build 7601) "},
-    {L"win2k", 5, "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195) "},
-    {L"nt40", 3, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) "},
+    {L"win2008r2", 5, "Professional Service Pack 1 (Build 7601) ", "Service Pack 1 (Build 7601) "},
+    {L"win2k", 5, "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195) ",
+     "Microsoft Windows 2000 Service Pack 4 (Build 2195) "},
+    {L"nt40", 3, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ",
+     "Microsoft Windows NT Service Pack 6a (Build 1381) "},
     {L"win98", 1, "Microsoft Windows 98 SE "},
     {L"winme", 2, "Microsoft Windows Millennium Edition "},
     {L"win95", 1, "Microsoft Windows 95 "},
@@ -79,10 +97,11 @@ class EmulatedVersion : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(EmulatedVersion, FamilyAndDisplayName) {
     const VersionCase& c = GetParam();
+    const bool amd64 = NativeAmd64();
     ProbeResult r = RunProbe(c.version);
-    EXPECT_EQ(r.family, c.family);
+    EXPECT_EQ(r.family, amd64 && c.amd64Family ? c.amd64Family : c.family);
     EXPECT_EQ(r.built, 1);
-    EXPECT_EQ(r.name, c.name);
+    EXPECT_EQ(r.name, amd64 && c.amd64Name ? c.amd64Name : c.name);
 }
 
 std::string CaseName(const ::testing::TestParamInfo<VersionCase>& info) {
@@ -97,7 +116,8 @@ TEST(OsVersion, Nt4WithHotfixKeyKeepsItsOwnText) {
     tw::ScopedRegKey hotfix(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009");
     ASSERT_TRUE(hotfix.ok());
     ProbeResult r = RunProbe(L"nt40");
-    EXPECT_EQ(r.name, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ");
+    EXPECT_EQ(r.name, NativeAmd64() ? "Microsoft Windows NT Service Pack 6a (Build 1381) "
+                                    : "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ");
 }
 
 // Vista names itself by the stored product name; without it the name is empty.

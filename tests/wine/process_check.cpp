@@ -6,6 +6,7 @@
 
 #include <psapi.h>
 
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
@@ -70,6 +71,48 @@ TEST(Process, ListsItselfWithNameMemoryAndOwner) {
     EXPECT_NE(found->memory, L"0 K");
     EXPECT_FALSE(found->owner.empty());
     EXPECT_EQ(found->owner, CurrentUser());
+}
+
+// Every process that this program can open and name by its image path is
+// listed under that name with its memory and owner: under WOW64 the 32-bit
+// build cannot read the modules of 64-bit processes, and names them from
+// their image path instead.
+TEST(Process, EveryProcessTheHostCanNameIsNamed) {
+    std::vector<std::wstring> nameable;
+    DWORD ids[4096];
+    DWORD bytes = 0;
+    ASSERT_TRUE(EnumProcesses(ids, sizeof ids, &bytes));
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        if (ids[i] == 0 || ids[i] == 4 || ids[i] == 8) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        if (!process) continue;
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, path, &size)) {
+            std::wstring p = path;
+            nameable.push_back(p.substr(p.find_last_of(L"\\/") + 1));
+        }
+        CloseHandle(process);
+    }
+    ASSERT_FALSE(nameable.empty());
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    int named = 0;
+    for (const Row& r : o.rows) {
+        if (r.name.empty()) continue;
+        ++named;
+        if (r.name == L"System Idle Process" || r.name == L"System") continue;
+        EXPECT_TRUE(IsMemoryText(r.memory)) << tw::ToUtf8(r.name);
+        EXPECT_FALSE(r.owner.empty()) << tw::ToUtf8(r.name);
+    }
+    for (const std::wstring& name : nameable) {
+        bool listed = false;
+        for (const Row& r : o.rows) listed = listed || _wcsicmp(r.name.c_str(), name.c_str()) == 0;
+        EXPECT_TRUE(listed) << tw::ToUtf8(name) << " is not listed by name";
+    }
+    std::printf("process: %d of %d nodes named; %zu processes nameable by this program\n", named, o.nodes,
+                nameable.size());
 }
 
 TEST(Process, CountEqualsNodesAndSharesStayInRange) {
