@@ -4,6 +4,9 @@
 # start: under flock, starts the prefix's persistent wineserver and (once)
 # wineboot, with stdio on /dev/null so no Wine service inherits a caller's pipe
 # (nor the lock: the persistent server must not hold it).
+# With TALLOWICK_KEEPER naming wine-keeper.exe, start also runs that keeper
+# (one per prefix) so Wine's desktop and services stay up between programs;
+# it ends when the prefix's server stops.
 # loader: prints the Wine loader for the prefix's architecture. A 64-bit
 # prefix is driven by the 64-bit loader (it starts 32-bit programs through
 # WoW64 itself); the plain `wine` command would take the 32-bit loader.
@@ -31,6 +34,11 @@ start)
     if [ ! -f "$WINEPREFIX/.tallowick-booted" ]; then
         "$(wine_loader)" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
         touch "$WINEPREFIX/.tallowick-booted"
+    fi
+    if [ -n "${TALLOWICK_KEEPER:-}" ] && [ -f "$TALLOWICK_KEEPER" ]; then
+        # Detached, with no stdio and without the lock; a second keeper ends
+        # at once.
+        setsid "$(wine_loader)" "$TALLOWICK_KEEPER" </dev/null >/dev/null 2>&1 9>&- &
     fi
     ;;
 stop)
