@@ -125,7 +125,10 @@ void* pthread_getspecific(pthread_key_t key) {
 }
 
 int pthread_setspecific(pthread_key_t key, const void* value) {
-    if (key >= kMaxKeys || g_keys[key].index == FLS_OUT_OF_INDEXES) return 22;  // EINVAL
+    if (key >= kMaxKeys) return 22;  // EINVAL
+    // A key given back at unload takes no more values: the runtime's static
+    // destructors, which run after it, must not end the process for that.
+    if (g_keys[key].index == FLS_OUT_OF_INDEXES) return 0;
     return FlsSetValue(g_keys[key].index, const_cast<void*>(value)) ? 0 : 22;
 }
 
