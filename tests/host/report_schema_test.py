@@ -15,6 +15,7 @@ import sys
 
 import jsonschema
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import host_test  # noqa: E402  (reads BUILD_DIR from sys.argv[1])
 from host_test import check, fail, host  # noqa: E402
