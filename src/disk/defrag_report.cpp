@@ -2,10 +2,10 @@
 
 #include <limits>
 
+#include "sysinfo/os_family.h"
+
 namespace tallowick {
 namespace {
-
-constexpr std::int32_t kOsVista = 9;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -55,7 +55,7 @@ bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, Defra
     if (firstSign == std::string_view::npos) return false;
 
     std::string_view number;
-    if (osFamily == kOsVista) {
+    if (osFamily == OsVista) {
         std::ptrdiff_t p = static_cast<std::ptrdiff_t>(firstSign);
         number = NumberText(report, p - 3, p - 2);
     } else {

@@ -1,5 +1,7 @@
 #include "process/process_list.h"
 
+#include "sysinfo/os_family.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -131,7 +133,7 @@ ProcessEntry MakeProcessEntry(const ProcessFacts& facts, std::int32_t osFamily, 
     switch (KindOfProcess(facts.id)) {
     case ProcessKind::Idle:
         e.name = kIdleProcessName;
-        e.memory = osFamily == 7 ? u"28 K" : u"16 K";  // 7: the XP family
+        e.memory = osFamily == OsWinXp ? u"28 K" : u"16 K";
         e.owner = kSystemOwner;
         e.filled = true;
         return e;
