@@ -1,12 +1,13 @@
 // The HTML report: one self-contained page (inline style, inline script, no
-// external resources) built from the sections' JSON documents. Every section
-// is rendered generically - scalars as a field table, lists of records as a
-// table with one column per field - and a few views are keyed on the record
-// fields they show: drive usage bars (ullTotalBytes/ullFreeBytes), the largest
-// processes by working set (szMemory "10244 K"), and the connectivity verdict
-// (szVerdict/szNetworkState) at the top of the page.
+// external resources) built from the sections' JSON documents. Each section
+// is laid out like its text report - the same labels, in the same order, the
+// same units - with a few views the page adds: the connectivity verdict at the
+// top, drive usage bars, the largest processes by memory, and a processes
+// table the reader can sort by any column (written sorted by memory, largest
+// first, so it reads the same with scripts off).
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "host.h"
 
@@ -23,135 +24,14 @@ std::string Esc(const std::string& s) {
             case '>': out += "&gt;"; break;
             case '"': out += "&quot;"; break;
             case '\'': out += "&#39;"; break;
-            default: out.push_back(c);
+            case '\t': case '\n': case '\r': out.push_back(c); break;
+            default:
+                // Control characters have no place in an HTML document.
+                if ((c >= 0 && c < 0x20) || c == 0x7F) out += "\xEF\xBF\xBD";
+                else out.push_back(c);
         }
     }
     return out;
-}
-
-// Field names of byte counts get a human figure beside the raw one.
-bool IsByteField(const std::string& key) {
-    return key.find("Bytes") != std::string::npos || key.find("bytes") != std::string::npos;
-}
-
-std::string ScalarCell(const std::string& key, const Json& v) {
-    if (v.kind() == Json::Kind::Null) return "<span class=\"null\">null</span>";
-    std::string text = Esc(v.scalarText());
-    if (v.kind() == Json::Kind::Int && IsByteField(key) && v.asInt() >= 0)
-        text += " <span class=\"human\">(" + Esc(HumanBytes(static_cast<unsigned long long>(v.asInt()))) + ")</span>";
-    if (v.kind() == Json::Kind::String && v.asString().empty()) text = "<span class=\"empty\">(empty)</span>";
-    return text;
-}
-
-bool IsRecordList(const Json& v) {
-    if (!v.isArray() || v.size() == 0) return false;
-    for (const Json& item : v.items())
-        if (!item.isObject()) return false;
-    return true;
-}
-
-void RenderValue(std::string& out, const std::string& key, const Json& v, int depth);
-
-void RenderRecordTable(std::string& out, const Json& list, int depth) {
-    std::vector<std::string> columns;
-    for (const Json& item : list.items())
-        for (const std::string& k : item.keys())
-            if (std::find(columns.begin(), columns.end(), k) == columns.end()) columns.push_back(k);
-    out += "<div class=\"scroll\"><table class=\"list\"><thead><tr><th>#</th>";
-    for (const std::string& c : columns) out += "<th>" + Esc(c) + "</th>";
-    out += "</tr></thead><tbody>";
-    std::size_t row = 0;
-    for (const Json& item : list.items()) {
-        out += "<tr><td class=\"num\">" + std::to_string(++row) + "</td>";
-        for (const std::string& c : columns) {
-            const Json* cell = item.find(c);
-            out += "<td>";
-            if (!cell) {
-                out += "";
-            } else if (cell->isScalar()) {
-                out += ScalarCell(c, *cell);
-            } else {
-                RenderValue(out, "", *cell, depth + 1);
-            }
-            out += "</td>";
-        }
-        out += "</tr>";
-    }
-    out += "</tbody></table></div>";
-}
-
-void RenderObject(std::string& out, const Json& obj, int depth) {
-    bool anyScalar = false;
-    for (const Json& item : obj.items()) anyScalar = anyScalar || item.isScalar();
-    if (anyScalar) {
-        out += "<table class=\"fields\"><tbody>";
-        for (std::size_t i = 0; i < obj.size(); ++i) {
-            const Json& item = obj.items()[i];
-            if (!item.isScalar()) continue;
-            out += "<tr><th>" + Esc(obj.keys()[i]) + "</th><td>" + ScalarCell(obj.keys()[i], item) + "</td></tr>";
-        }
-        out += "</tbody></table>";
-    }
-    for (std::size_t i = 0; i < obj.size(); ++i) {
-        const Json& item = obj.items()[i];
-        if (item.isScalar()) continue;
-        const std::string& key = obj.keys()[i];
-        std::string tag = depth < 2 ? "h3" : "h4";
-        out += "<" + tag + " class=\"field\">" + Esc(key);
-        if (item.isArray()) out += " <span class=\"count\">(" + std::to_string(item.size()) + ")</span>";
-        out += "</" + tag + ">";
-        RenderValue(out, key, item, depth + 1);
-    }
-}
-
-void RenderValue(std::string& out, const std::string& key, const Json& v, int depth) {
-    if (v.isObject()) {
-        RenderObject(out, v, depth);
-    } else if (v.isArray()) {
-        if (v.size() == 0) {
-            out += "<p class=\"empty\">(none)</p>";
-        } else if (IsRecordList(v)) {
-            RenderRecordTable(out, v, depth);
-        } else {
-            out += "<ul>";
-            for (const Json& item : v.items()) {
-                out += "<li>";
-                if (item.isScalar()) out += ScalarCell(key, item);
-                else RenderValue(out, key, item, depth + 1);
-                out += "</li>";
-            }
-            out += "</ul>";
-        }
-    } else {
-        out += "<p>" + ScalarCell(key, v) + "</p>";
-    }
-}
-
-// Every list of records anywhere in a document whose records carry all the keys.
-void CollectLists(const Json& v, const std::vector<std::string>& keys, std::vector<const Json*>& found) {
-    if (IsRecordList(v)) {
-        bool all = true;
-        for (const std::string& k : keys) all = all && v.items()[0].find(k) != nullptr;
-        if (all) {
-            found.push_back(&v);
-            return;
-        }
-    }
-    if (v.isObject() || v.isArray())
-        for (const Json& item : v.items()) CollectLists(item, keys, found);
-}
-
-// The first object anywhere in a document that carries all the keys.
-const Json* FindRecord(const Json& v, const std::vector<std::string>& keys) {
-    if (v.isObject()) {
-        bool all = true;
-        for (const std::string& k : keys) all = all && v.find(k) != nullptr;
-        if (all) return &v;
-    }
-    if (v.isObject() || v.isArray())
-        for (const Json& item : v.items())
-            if (const Json* r = FindRecord(item, keys)) return r;
-    return nullptr;
 }
 
 std::string Text(const Json& record, const std::string& key) {
@@ -170,52 +50,316 @@ std::string Percent(double p) {
     return buf;
 }
 
-void RenderDriveBars(std::string& out, const Json& doc) {
-    std::vector<const Json*> lists;
-    CollectLists(doc, {"ullTotalBytes", "ullFreeBytes"}, lists);
-    for (const Json* list : lists) {
-        out += "<div class=\"view drives\"><h3>Drive usage</h3>";
-        for (const Json& d : list->items()) {
-            unsigned long long total = Uint(d, "ullTotalBytes"), free = Uint(d, "ullFreeBytes");
-            if (free > total) free = total;
-            double used = total ? 100.0 * static_cast<double>(total - free) / static_cast<double>(total) : 0.0;
-            std::string name = Text(d, "szRootPath");
-            std::string label = Text(d, "szVolumeLabel");
-            out += "<div class=\"bar-row\"><span class=\"bar-label\">" + Esc(name);
-            if (!label.empty()) out += " " + Esc(label);
-            out += "</span><span class=\"bar\" role=\"meter\" aria-valuenow=\"" + Percent(used) +
-                   "\"><span class=\"fill" + std::string(used >= 90.0 ? " high" : "") + "\" style=\"width:" +
-                   Percent(used) + "%\"></span></span><span class=\"bar-text\">" + Percent(used) + "% used, " +
-                   Esc(HumanBytes(free)) + " free of " + Esc(HumanBytes(total)) + "</span></div>";
+// The hardware memory text ("24105 MB", whole mebibytes) in bytes; -1 when it is no such text.
+long long ParseMegabytes(const std::string& text) {
+    std::size_t digits = text.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string::npos || digits > 12 || text.compare(digits, std::string::npos, " MB") != 0)
+        return -1;
+    return std::stoll(text.substr(0, digits)) << 20;
+}
+
+// ---- cells ----------------------------------------------------------------------
+// How a field's value is shown.
+enum class Show {
+    Text,
+    Quoted,     // in quotes, as the text report shows texts whose blanks matter
+    Number,     // right-aligned, sorts as a number
+    Bytes,      // a byte count as "1.5 GiB"
+    Kilobytes,  // a process's working set "10244 K" as "10.0 MiB"
+    Megabytes,  // the installed memory "24105 MB" as "23.5 GiB (24105 MB)"
+    Dash,       // "-" when empty
+    Devices,    // "a; b; c", one device a line
+    Removal,    // a share removal's result code in words
+};
+
+struct Column {
+    const char* key;
+    const char* label;
+    Show show = Show::Text;
+};
+using Columns = std::vector<Column>;
+
+bool IsNumeric(Show show) { return show == Show::Number || show == Show::Bytes || show == Show::Kilobytes; }
+
+// What a numeric column sorts by (-1 for a text that is no figure).
+long long SortValue(const Json* v, Show show) {
+    if (!v) return -1;
+    if (show == Show::Kilobytes) return ParseKilobytes(v->scalarText());
+    return v->kind() == Json::Kind::Int ? v->asInt() : -1;
+}
+
+std::string RemovalText(long long code) {
+    if (code == 0) return "removed";
+    std::string text = "failed, error " + std::to_string(code);
+    if (code == ERROR_ACCESS_DENIED) text += " (access denied)";
+    return text;
+}
+
+std::string CellHtml(const Json* v, Show show) {
+    if (!v || v->kind() == Json::Kind::Null) return std::string();
+    std::string text = v->scalarText();
+    switch (show) {
+        case Show::Quoted: return "&quot;" + Esc(text) + "&quot;";
+        case Show::Bytes:
+            return v->kind() == Json::Kind::Int && v->asInt() >= 0
+                       ? Esc(HumanBytes(static_cast<unsigned long long>(v->asInt())))
+                       : Esc(text);
+        case Show::Kilobytes: {
+            long long bytes = ParseKilobytes(text);
+            return bytes < 0 ? Esc(text) : Esc(HumanBytes(static_cast<unsigned long long>(bytes)));
         }
-        out += "</div>";
+        case Show::Megabytes: {
+            long long bytes = ParseMegabytes(text);
+            return bytes < 0 ? Esc(text)
+                             : Esc(HumanBytes(static_cast<unsigned long long>(bytes))) + " <span class=\"aside\">(" +
+                                   Esc(text) + ")</span>";
+        }
+        case Show::Dash: return text.empty() ? "-" : Esc(text);
+        case Show::Devices: {
+            std::string out;
+            for (std::size_t start = 0;;) {
+                std::size_t sep = text.find("; ", start);
+                out += Esc(text.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
+                if (sep == std::string::npos) return out;
+                out += "<br>";
+                start = sep + 2;
+            }
+        }
+        case Show::Removal: return v->kind() == Json::Kind::Int ? Esc(RemovalText(v->asInt())) : Esc(text);
+        default: return Esc(text);
     }
 }
 
-void RenderProcessChart(std::string& out, const Json& doc) {
-    std::vector<const Json*> lists;
-    CollectLists(doc, {"szMemory", "szName"}, lists);
-    for (const Json* list : lists) {
-        std::vector<std::pair<long long, std::string>> procs;
-        for (const Json& p : list->items()) {
-            long long bytes = ParseKilobytes(Text(p, "szMemory"));
-            if (bytes >= 0) procs.emplace_back(bytes, Text(p, "szName"));
-        }
-        if (procs.empty()) continue;
-        std::stable_sort(procs.begin(), procs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-        if (procs.size() > 10) procs.resize(10);
-        long long top = std::max(1LL, procs.front().first);
-        out += "<div class=\"view processes\"><h3>Largest processes by memory</h3>";
-        for (const auto& p : procs) {
-            double share = 100.0 * static_cast<double>(p.first) / static_cast<double>(top);
-            out += "<div class=\"bar-row\"><span class=\"bar-label\">" + Esc(p.second) +
-                   "</span><span class=\"bar\"><span class=\"fill mem\" style=\"width:" + Percent(share) +
-                   "%\"></span></span><span class=\"bar-text\">" +
-                   Esc(HumanBytes(static_cast<unsigned long long>(p.first))) + "</span></div>";
-        }
-        out += "</div>";
+// ---- building blocks ------------------------------------------------------------
+void Note(std::string& out, const std::string& text, const char* cls = "note") {
+    out += "<p class=\"" + std::string(cls) + "\">" + Esc(text) + "</p>";
+}
+
+// Labelled values, one a row, in the given order; fields the document lacks are
+// left out. With heads the rows get the column heads of the text report's table.
+void Fields(std::string& out, const Json& doc, const Columns& fields, const char* keyHead = nullptr,
+            const char* valueHead = nullptr) {
+    std::string rows;
+    for (const Column& f : fields) {
+        const Json* v = doc.find(f.key);
+        if (!v) continue;
+        rows += "<tr><th scope=\"row\">" + Esc(f.label) + "</th><td" + (IsNumeric(f.show) ? " class=\"num\"" : "") +
+                ">" + CellHtml(v, f.show) + "</td></tr>";
+    }
+    if (rows.empty()) return;
+    if (keyHead) {
+        out += "<table class=\"list\"><thead><tr><th scope=\"col\">" + Esc(keyHead) + "</th><th scope=\"col\">" +
+               Esc(valueHead) + "</th></tr></thead><tbody>" + rows + "</tbody></table>";
+    } else {
+        out += "<table class=\"fields\"><tbody>" + rows + "</tbody></table>";
     }
 }
+
+// A list of records as a table with the given columns. With sortBy the rows
+// come largest first by that numeric column and the reader can sort the table.
+void RecordTable(std::string& out, const Json& list, const Columns& columns, const char* sortBy = nullptr) {
+    std::vector<const Json*> rows;
+    for (const Json& item : list.items())
+        if (item.isObject()) rows.push_back(&item);
+    const Column* key = nullptr;
+    for (const Column& c : columns)
+        if (sortBy && std::string(c.key) == sortBy) key = &c;
+    if (key)
+        std::stable_sort(rows.begin(), rows.end(), [key](const Json* a, const Json* b) {
+            return SortValue(a->find(key->key), key->show) > SortValue(b->find(key->key), key->show);
+        });
+
+    out += key ? "<div class=\"scroll\"><table class=\"list sortable\"><thead><tr>"
+               : "<div class=\"scroll\"><table class=\"list\"><thead><tr>";
+    for (const Column& c : columns) {
+        out += "<th scope=\"col\"";
+        if (IsNumeric(c.show)) out += " class=\"num\"";
+        if (key) out += std::string(" data-type=\"") + (IsNumeric(c.show) ? "num" : "text") + "\"";
+        if (&c == key) out += " aria-sort=\"descending\"";
+        out += ">" + Esc(c.label) + "</th>";
+    }
+    out += "</tr></thead><tbody>";
+    for (const Json* row : rows) {
+        out += "<tr>";
+        for (const Column& c : columns) {
+            const Json* v = row->find(c.key);
+            out += "<td";
+            if (IsNumeric(c.show)) {
+                out += " class=\"num\"";
+                if (key) out += " data-value=\"" + std::to_string(SortValue(v, c.show)) + "\"";
+                if (c.show == Show::Kilobytes && v) out += " title=\"" + Esc(v->scalarText()) + "\"";
+            }
+            out += ">" + CellHtml(v, c.show) + "</td>";
+        }
+        out += "</tr>";
+    }
+    out += "</tbody></table></div>";
+}
+
+// A list of the document under a heading, or the text for an empty list.
+void List(std::string& out, const Json& doc, const char* key, const char* heading, const Columns& columns,
+          const std::string& none, const char* sortBy = nullptr) {
+    if (heading) out += "<h3 class=\"part\">" + Esc(heading) + "</h3>";
+    const Json* list = doc.find(key);
+    if (!list || !list->isArray() || list->size() == 0) return Note(out, none, "empty");
+    RecordTable(out, *list, columns, sortBy);
+}
+
+void DriveBars(std::string& out, const Json& drives) {
+    out += "<div class=\"view drives\"><h3>Drive usage</h3>";
+    for (const Json& d : drives.items()) {
+        unsigned long long total = Uint(d, "ullTotalBytes"), free = Uint(d, "ullFreeBytes");
+        if (free > total) free = total;
+        double used = total ? 100.0 * static_cast<double>(total - free) / static_cast<double>(total) : 0.0;
+        std::string label = Text(d, "szVolumeLabel");
+        out += "<div class=\"bar-row\"><span class=\"bar-label\">" + Esc(Text(d, "szRootPath"));
+        if (!label.empty()) out += " " + Esc(label);
+        out += "</span><span class=\"bar\" role=\"meter\" aria-valuemin=\"0\" aria-valuemax=\"100\" aria-valuenow=\"" +
+               Percent(used) + "\"><span class=\"fill" + std::string(used >= 90.0 ? " high" : "") +
+               "\" style=\"width:" + Percent(used) + "%\"></span></span><span class=\"bar-text\">" + Percent(used) +
+               "% used, " + Esc(HumanBytes(free)) + " free of " + Esc(HumanBytes(total)) + "</span></div>";
+    }
+    out += "</div>";
+}
+
+void ProcessChart(std::string& out, const Json& processes) {
+    std::vector<std::pair<long long, std::string>> procs;
+    for (const Json& p : processes.items()) {
+        long long bytes = ParseKilobytes(Text(p, "szMemory"));
+        if (bytes >= 0) procs.emplace_back(bytes, Text(p, "szName"));
+    }
+    if (procs.empty()) return;
+    std::stable_sort(procs.begin(), procs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (procs.size() > 10) procs.resize(10);
+    long long top = std::max(1LL, procs.front().first);
+    out += "<div class=\"view processes\"><h3>Largest processes by memory</h3>";
+    for (const auto& p : procs) {
+        double share = 100.0 * static_cast<double>(p.first) / static_cast<double>(top);
+        out += "<div class=\"bar-row\"><span class=\"bar-label\">" + Esc(p.second) +
+               "</span><span class=\"bar\"><span class=\"fill mem\" style=\"width:" + Percent(share) +
+               "%\"></span></span><span class=\"bar-text\">" +
+               Esc(HumanBytes(static_cast<unsigned long long>(p.first))) + "</span></div>";
+    }
+    out += "</div>";
+}
+
+// ---- the sections, laid out as their text reports --------------------------------
+void SysInfoView(std::string& out, const ReportEntry&, const Json& doc) {
+    if (!doc.find("szOsName")) return Note(out, "(no result)", "empty");
+    Fields(out, doc, {{"szOsName", "Operating system", Show::Quoted}, {"szIeVersion", "Internet Explorer"}});
+    List(out, doc, "pPagingFiles", "Paging files",
+         {{"szDrive", "Drive"},
+          {"llInitialSize", "Initial (MB)", Show::Number},
+          {"llMaximumSize", "Maximum (MB)", Show::Number}},
+         "(none)");
+    List(out, doc, "pEnvironment", "System environment", {{"szName", "Name"}, {"pszValue", "Value"}}, "(none)");
+    Fields(out, doc, {{"count", "Count", Show::Number}});
+}
+
+void NetInfoView(std::string& out, const ReportEntry&, const Json& doc) {
+    if (!doc.find("szComputerName")) return Note(out, "(no result)", "empty");
+    Fields(out, doc,
+           {{"szComputerName", "Computer name"},
+            {"szComment", "Comment", Show::Quoted},
+            {"szWorkgroup", "Workgroup"},
+            {"szIpAddress", "IPv4 address"}});
+}
+
+void HardwareView(std::string& out, const ReportEntry&, const Json& doc) {
+    if (!doc.find("szProcessor")) return Note(out, "(no result)", "empty");
+    Fields(out, doc,
+           {{"szProcessor", "Processor"},
+            {"szMemory", "Memory", Show::Megabytes},
+            {"szDiskDrive", "Disk drives", Show::Devices},
+            {"szMonitor", "Monitors", Show::Devices},
+            {"szVideoController", "Video controllers", Show::Devices},
+            {"szSoundDevice", "Sound devices", Show::Devices},
+            {"szNetworkAdapter", "Network adapters", Show::Devices},
+            {"szCdromDrive", "CD-ROM drives", Show::Devices},
+            {"szPointingDevice", "Pointing devices", Show::Devices}},
+           "Field", "Value");
+    if (Uint(doc, "count") == 0) Note(out, "(cancelled before any field was read)");
+}
+
+void HddView(std::string& out, const ReportEntry&, const Json& doc) {
+    const Json* drives = doc.find("drives");
+    if (drives && drives->isArray() && drives->size() > 0) DriveBars(out, *drives);
+    List(out, doc, "drives", nullptr,
+         {{"szRootPath", "Drive"},
+          {"szVolumeLabel", "Label"},
+          {"ullTotalBytes", "Total", Show::Bytes},
+          {"ullFreeBytes", "Free", Show::Bytes},
+          {"szFragmentation", "Fragmentation", Show::Dash},
+          {"szAdvice", "Advice", Show::Dash}},
+         "(no fixed drive listed)");
+}
+
+void ProcessView(std::string& out, const ReportEntry&, const Json& doc) {
+    const Json* items = doc.find("items");
+    bool any = items && items->isArray() && items->size() > 0;
+    if (any) ProcessChart(out, *items);
+    List(out, doc, "items", nullptr,
+         {{"szName", "Name"},
+          {"szOwner", "Owner"},
+          {"nCpuPercent", "CPU %", Show::Number},
+          {"szMemory", "Memory", Show::Kilobytes}},
+         "(no processes)", "szMemory");
+    if (any) Note(out, Text(doc, "count") + " processes");
+}
+
+void NetConfigView(std::string& out, const ReportEntry& e, const Json& doc) {
+    if (e.rc != 0) return Note(out, "(the adapter query failed: no adapter reported)", "empty");
+    List(out, doc, "adapters", nullptr,
+         {{"szDescription", "Description"},
+          {"szType", "Type"},
+          {"szIpAddress", "IP address"},
+          {"szSubnetMask", "Subnet mask"}},
+         "(no adapter listed)");
+}
+
+void NetworkView(std::string& out, const ReportEntry&, const Json& doc) {
+    if (!doc.find("szVerdict")) return Note(out, "(no result)", "empty");
+    Fields(out, doc, {{"szVerdict", "Verdict"}, {"szNetworkState", "Network state"}});
+}
+
+void SharesView(std::string& out, const ReportEntry&, const Json& doc) {
+    const Json* shares = doc.find("shares");
+    const Json* notShared = doc.find("notShared");
+    const Json* repaired = doc.find("repaired");
+    bool listed = shares && shares->isArray() && shares->size() > 0;
+    // With --remove: what was asked for and what came of it, before the list.
+    if (notShared)
+        for (const Json& name : notShared->items()) Note(out, name.scalarText() + ": not shared, nothing to remove");
+    if (repaired && repaired->kind() == Json::Kind::Bool && !repaired->asInt() && listed &&
+        std::any_of(shares->items().begin(), shares->items().end(),
+                    [](const Json& s) { return Uint(s, "nSelected") != 0; }))
+        Note(out, "(not confirmed: nothing removed)");
+    if (doc.find("removals"))
+        List(out, doc, "removals", nullptr, {{"szShareName", "Share"}, {"nRemoveResult", "Removal", Show::Removal}},
+             "");
+    if (repaired && listed) Note(out, "Shares as listed before the removal:");
+    List(out, doc, "shares", nullptr,
+         {{"szShareName", "Share"},
+          {"szPath", "Path"},
+          {"szType", "Kind"},
+          {"szConnections", "Connections"},
+          {"szRemark", "Remark"}},
+         "(no shared folder listed)");
+}
+
+void AppsView(std::string& out, const ReportEntry&, const Json& doc) {
+    List(out, doc, "programs", nullptr, {{"szDisplayName", "Program"}, {"szPublisher", "Publisher"}},
+         "(no installed program listed)");
+}
+
+const struct {
+    const char* name;
+    void (*render)(std::string&, const ReportEntry&, const Json&);
+} kViews[] = {
+    {"sysinfo", SysInfoView}, {"netinfo", NetInfoView},     {"hardware", HardwareView},
+    {"hdd", HddView},         {"process", ProcessView},     {"netconfig", NetConfigView},
+    {"network", NetworkView}, {"shares", SharesView},       {"apps", AppsView},
+};
 
 const char* kStyle = R"CSS(
 body{font-family:system-ui,-apple-system,"Segoe UI",sans-serif;margin:0;background:#f4f5f7;color:#1d2330}
@@ -224,24 +368,30 @@ header h1{margin:0;font-size:22px}
 header p{margin:4px 0 0;opacity:.8;font-size:13px}
 main{padding:16px 24px;max-width:1200px}
 nav{margin:0 0 12px;font-size:14px}
-nav a{margin-right:12px;color:#1f5fa8}
+nav a{margin-right:12px;color:#1f5fa8;display:inline-block}
 .verdict{background:#fff;border-left:6px solid #1f5fa8;padding:12px 16px;margin-bottom:16px;border-radius:4px}
+.verdict .what{font-size:12px;color:#667;text-transform:uppercase;letter-spacing:.04em}
 .verdict .big{font-size:20px;font-weight:600}
 section.check{background:#fff;border-radius:6px;padding:12px 16px;margin-bottom:16px;box-shadow:0 1px 2px rgba(0,0,0,.08)}
 section.check h2{margin:0 0 8px;font-size:18px}
 section.check h2 .name{font-size:12px;color:#667;font-weight:normal;margin-left:8px}
 .rc{color:#a01b1b;font-weight:600}
 table{border-collapse:collapse;font-size:13px;margin:4px 0 8px}
-table.fields th{text-align:left;padding:2px 12px 2px 0;color:#445;font-weight:600;vertical-align:top}
-table.fields td{padding:2px 0;word-break:break-word}
-table.list th,table.list td{border:1px solid #dde;padding:3px 6px;text-align:left;vertical-align:top}
-table.list th{background:#eef1f5}
-td.num{color:#889;text-align:right}
+table.fields th{text-align:left;padding:2px 16px 2px 0;color:#445;font-weight:600;vertical-align:top;white-space:nowrap}
+table.fields td{padding:2px 0;word-break:break-word;white-space:pre-wrap}
+table.list th,table.list td{border:1px solid #dde;padding:3px 8px;text-align:left;vertical-align:top;word-break:break-word}
+table.list th{background:#eef1f5;white-space:nowrap}
+table.list .num{text-align:right;font-variant-numeric:tabular-nums}
+table.sortable.live th{cursor:pointer;user-select:none}
+table.sortable.live th:hover{background:#dfe5ee}
+table.sortable th[aria-sort=descending]::after{content:" \25BC";font-size:10px}
+table.sortable th[aria-sort=ascending]::after{content:" \25B2";font-size:10px}
 .scroll{overflow-x:auto}
-.human{color:#667}
-.empty,.null{color:#99a;font-style:italic}
-h3.field,h4.field{margin:10px 0 4px;font-size:14px;color:#334}
-.count{color:#889;font-weight:normal}
+.aside{color:#667}
+.empty{color:#99a;font-style:italic}
+p.note,p.empty{font-size:14px;margin:4px 0}
+.note{color:#445}
+h3.part,h4.part{margin:10px 0 4px;font-size:14px;color:#334}
 .view{margin:6px 0 12px}
 .view h3{font-size:14px;margin:4px 0}
 .bar-row{display:flex;align-items:center;gap:8px;margin:3px 0;font-size:13px}
@@ -251,12 +401,46 @@ h3.field,h4.field{margin:10px 0 4px;font-size:14px;color:#334}
 .fill.high{background:#c0392b}
 .fill.mem{background:#1f5fa8}
 .bar-text{color:#445}
+@media print{
+body{background:#fff;color:#000;font-size:11pt}
+header{background:none;color:#000;padding:0 0 6px;border-bottom:2px solid #000}
+header p{opacity:1}
+nav{display:none}
+main{padding:8px 0 0;max-width:none}
+.verdict{border:1px solid #888;border-left-width:6px}
+section.check{box-shadow:none;border-radius:0;border-top:1px solid #888;padding:8px 0;break-inside:auto}
+section.check h2,h3.part,.view h3{break-after:avoid}
+.scroll{overflow:visible}
+table.list th,table.list td{border-color:#999}
+table.list th{background:#eee}
+table.sortable th:hover{background:#eee}
+thead{display:table-header-group}
+tr,.bar-row{break-inside:avoid}
+.bar,.fill,table.list th{-webkit-print-color-adjust:exact;print-color-adjust:exact}
+.bar{border:1px solid #999}
+}
 )CSS";
 
 // Marks every section that has a laid-out box, so a headless browser's DOM
-// dump shows that the page rendered.
+// dump shows that the page rendered; makes the heads of sortable tables sort
+// their rows on a click (or Enter): numbers largest first, texts A to Z, a
+// second click the other way round.
 const char* kScript = R"JS(
+function sortTable(th){var table=th.closest('table'),body=table.tBodies[0],col=th.cellIndex;
+var num=th.getAttribute('data-type')==='num',was=th.getAttribute('aria-sort');
+var dir=was?(was==='descending'?'ascending':'descending'):(num?'descending':'ascending');
+Array.prototype.forEach.call(table.tHead.rows[0].cells,function(h){h.removeAttribute('aria-sort');});
+th.setAttribute('aria-sort',dir);
+var sign=dir==='ascending'?1:-1,rows=Array.prototype.slice.call(body.rows);
+rows.sort(function(a,b){var x=a.cells[col],y=b.cells[col];
+return sign*(num?Number(x.getAttribute('data-value'))-Number(y.getAttribute('data-value')):
+x.textContent.localeCompare(y.textContent,undefined,{numeric:true,sensitivity:'base'}));});
+rows.forEach(function(r){body.appendChild(r);});}
 document.addEventListener('DOMContentLoaded',function(){var n=0;
+document.querySelectorAll('table.sortable').forEach(function(t){t.classList.add('live');
+Array.prototype.forEach.call(t.tHead.rows[0].cells,function(th){th.tabIndex=0;
+th.addEventListener('click',function(){sortTable(th);});
+th.addEventListener('keydown',function(e){if(e.key==='Enter'||e.key===' '){e.preventDefault();sortTable(th);}});});});
 document.querySelectorAll('section.check').forEach(function(s){var r=s.getBoundingClientRect();
 if(r.height>0&&r.width>0){s.setAttribute('data-rendered','yes');n++;}});
 document.body.setAttribute('data-rendered-sections',String(n));});
@@ -289,14 +473,13 @@ std::string RenderHtmlReport(const std::vector<ReportEntry>& entries, const std:
     out += kScript;
     out += "</script></head><body>\n<header><h1>Tallowick report</h1><p>" + Esc(generatedAt) + "</p></header>\n<main>";
 
-    // The connectivity verdict first, wherever a section reports one.
+    // The connectivity verdict first, from whichever section reports one.
     for (const ReportEntry& e : entries) {
-        if (!e.json) continue;
-        if (const Json* r = FindRecord(*e.json, {"szVerdict", "szNetworkState"})) {
-            out += "<div class=\"verdict\" id=\"verdict\"><div class=\"big\">" + Esc(Text(*r, "szVerdict")) +
-                   "</div><div>" + Esc(Text(*r, "szNetworkState")) + "</div></div>\n";
-            break;
-        }
+        if (!e.json || !e.json->find("szVerdict")) continue;
+        out += "<div class=\"verdict\" id=\"verdict\"><div class=\"what\">" + Esc(e.title) +
+               "</div><div class=\"big\">" + Esc(Text(*e.json, "szVerdict")) + "</div><div>" +
+               Esc(Text(*e.json, "szNetworkState")) + "</div></div>\n";
+        break;
     }
 
     out += "<nav>";
@@ -308,11 +491,12 @@ std::string RenderHtmlReport(const std::vector<ReportEntry>& entries, const std:
                Esc(e.title) + "<span class=\"name\">" + Esc(e.name) + "</span></h2>";
         if (e.rc != 0) out += "<p class=\"rc\">The check returned " + std::to_string(e.rc) + ".</p>";
         if (e.json) {
-            RenderDriveBars(out, *e.json);
-            RenderProcessChart(out, *e.json);
-            RenderValue(out, e.name, *e.json, 0);
+            auto view = std::find_if(std::begin(kViews), std::end(kViews),
+                                     [&](const auto& v) { return e.name == v.name; });
+            if (view != std::end(kViews)) view->render(out, e, *e.json);
+            else Note(out, "(shown in the text report only)", "empty");
         } else {
-            out += "<p class=\"empty\">(no result)</p>";
+            Note(out, "(no result)", "empty");
         }
         out += "</section>\n";
     }

@@ -185,16 +185,19 @@ def case_text():
 
 
 class Dom(html.parser.HTMLParser):
-    """Collects what the report tests look at."""
+    """Collects what the report tests look at, with each section's visible text
+    and the rows of cell texts of the processes table."""
 
     def __init__(self):
         super().__init__()
         self.sections, self.external, self.body, self.verdict = {}, [], {}, False
+        self.text, self.rows, self.section, self.cell, self.hidden = {}, [], None, False, 0
 
     def handle_starttag(self, tag, attrs):
         a = dict(attrs)
         if tag == "section" and "data-check" in a:
             self.sections[a["data-check"]] = a
+            self.section = a["data-check"]
         if tag == "body":
             self.body = a
         if a.get("id") == "verdict":
@@ -205,22 +208,100 @@ class Dom(html.parser.HTMLParser):
                 self.external.append((tag, attr, v))
         if tag == "link":
             self.external.append((tag, "link", a))
+        self.hidden += tag in ("script", "style")
+        self.text[self.section] = self.text.get(self.section, "") + "\n"
+        if self.section == "process" and tag == "tr":
+            self.rows.append([])
+        self.cell = self.section == "process" and tag in ("td", "th")
+        if self.cell:
+            self.rows[-1].append("")
+
+    def handle_endtag(self, tag):
+        self.hidden -= tag in ("script", "style")
+        self.text[self.section] = self.text.get(self.section, "") + "\n"
+        self.section = None if tag == "section" else self.section
+        self.cell = False
+
+    def handle_data(self, data):
+        if not self.hidden:
+            self.text[self.section] = self.text.get(self.section, "") + data
+        if self.cell:
+            self.rows[-1][-1] += data
+
+    def processes(self):
+        """The rows of the processes table, each its cell texts by column head."""
+        check(len(self.rows) > 2, "the processes table has rows: %s" % self.rows)
+        return [dict(zip(self.rows[0], r)) for r in self.rows[1:]]
 
 
 REPORT = os.path.join(BUILD, "tests", "host_report", "report.html")
+REPORT_TEXT = os.path.join(BUILD, "tests", "host_report", "report.txt")
+HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "include", "tallowick.h")
+
+
+def text_labels(text):
+    """{section title: labels in order} of the text report: the heads of its
+    tables, the first cells of its Field/Value tables and its "Label:" lines."""
+    labels, title, lines, table, fields = {None: []}, None, text.splitlines() + [""], None, False
+    rule = re.compile(r"\s*-+(\s+-+)*")
+    for line, after in zip(lines, lines[1:]):
+        indent, cells = len(line) - len(line.lstrip()), re.split(r"\s{2,}", line.strip())
+        if line.startswith("== "):
+            title, table = line.strip("= "), None
+            labels[title] = []
+        elif rule.fullmatch(after):
+            labels[title] += cells
+            table, fields = indent, cells == ["Field", "Value"]
+        elif table is not None and indent >= table:
+            if fields and indent == table and not rule.fullmatch(line):
+                labels[title].append(cells[0])
+        elif re.match(r" {2}[^\s(][^:]*:(\s|$)", line):
+            table = None
+            labels[title].append(line.strip().split(":")[0])
+    return labels
+
+
+def in_order(words, text):
+    """The first of `words` not found as a whole word after the one before it, or None."""
+    at = 0
+    for w in words:
+        m = re.compile(r"(?<!\w)" + re.escape(w) + r"(?!\w)").search(text, at)
+        if not m:
+            return w
+        at = m.end()
+    return None
+
+
+def sort_key(head, cell):
+    """What a column of the processes table sorts by, from its shown text."""
+    if head == "Memory":
+        m = re.fullmatch(r"([\d.]+) (B|KiB|MiB|GiB)", cell)
+        check(m, "a readable memory figure: %r" % cell)
+        return float(m.group(1)) * 1024 ** ["B", "KiB", "MiB", "GiB"].index(m.group(2))
+    return int(cell)
+
+
+def check_sorted(rows, head, down, where):
+    keys = [sort_key(head, r[head]) for r in rows]
+    check(keys == sorted(keys, reverse=down), "%s: processes by %s, %s: %s"
+          % (where, head, "down" if down else "up", keys))
 
 
 def case_html_generate():
-    """Writes the report the other HTML cases look at (one full run for all of them)."""
+    """Writes the report the other HTML cases look at (one full run for all of them)
+    and the text report of that run beside it."""
     os.makedirs(os.path.dirname(REPORT), exist_ok=True)
-    if os.path.exists(REPORT):
-        os.remove(REPORT)
+    for old in (REPORT, REPORT_TEXT):
+        if os.path.exists(old):
+            os.remove(old)
     winpath = "Z:" + REPORT.replace("/", "\\")
     rc, out, err = host(["--html", winpath])
     check(rc in (0, 1), "exit code 0 or 1 with --html, got %d: %r" % (rc, err))
     check(os.path.isfile(REPORT), "--html wrote the report")
     headings = [l for l in out.decode("utf-8").splitlines() if l.startswith("== ") and l.endswith(" ==")]
     check(len(headings) == len(sections()), "--html keeps the text report on stdout")
+    with open(REPORT_TEXT, "wb") as f:
+        f.write(out)
 
 
 def html_report(tmp):
@@ -241,6 +322,7 @@ def case_html_static():
         check(not re.search(r"url\(|@import|https?://", page), "no external references in style or script")
         check(dom.verdict, "the connectivity verdict is at the top")
         check(page.index('id="verdict"') < page.index("<section"), "the verdict comes before the sections")
+        check_sorted(dom.processes(), "Memory", True, "with scripts off")
 
 
 def chromium(args, tmp):
@@ -252,17 +334,45 @@ def chromium(args, tmp):
     return subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=90)
 
 
+def rendered(path, tmp):
+    proc = chromium(["--dump-dom", "file://" + path], tmp)
+    check(proc.returncode == 0, "chromium ran: %r" % proc.stderr[-2000:])
+    dom = Dom()
+    dom.feed(proc.stdout.decode("utf-8"))
+    return dom, proc.stdout.decode("utf-8")
+
+
 def case_html_chromium():
     listed = sections()
     with tempfile.TemporaryDirectory() as tmp:
         path = html_report(tmp)
-        proc = chromium(["--dump-dom", "file://" + path], tmp)
-        check(proc.returncode == 0, "chromium ran: %r" % proc.stderr[-2000:])
-        dom = Dom()
-        dom.feed(proc.stdout.decode("utf-8"))
-        rendered = [n for n, a in dom.sections.items() if a.get("data-rendered") == "yes"]
-        check(rendered == [n for n, _ in listed], "every section has a laid-out box: %s" % rendered)
+        dom, page = rendered(path, tmp)
+        done = [n for n, a in dom.sections.items() if a.get("data-rendered") == "yes"]
+        check(done == [n for n, _ in listed], "every section has a laid-out box: %s" % done)
         check(dom.body.get("data-rendered-sections") == str(len(listed)), "the page script ran: %s" % dom.body)
+
+        # The labels of the text report of the same run, in its order, and no record field name.
+        labels = text_labels(open(REPORT_TEXT, encoding="utf-8").read())
+        check(len(sum(labels.values(), [])) > 40, "labels found in the text report: %s" % labels)
+        for name, title in listed:
+            missing = in_order(labels[title], dom.text[name])
+            check(missing is None, "%s shows %r in the text report's order %s:\n%s"
+                  % (name, missing, labels[title], dom.text[name]))
+        header = open(HEADER, encoding="utf-8").read()
+        fields = set(re.findall(r"(\w+)(?:\[\w+\])?;", "".join(re.findall(r"typedef struct \w+ \{(.*?)\}", header,
+                                                                            re.S))))
+        check({"szOsName", "reserved", "pNext"} <= fields, "the header's record fields: %s" % fields)
+        shown = [f for f in fields if re.search(r"(?<!\w)" + f + r"(?!\w)", page)]
+        check(not shown, "no record field name in the rendered page: %s" % shown)
+        check_sorted(dom.processes(), "Memory", True, "rendered")
+
+        # A click on a head sorts by that column, numbers largest first.
+        clicked = os.path.join(tmp, "clicked.html")
+        script = ("<script>addEventListener('load',function(){Array.prototype.find.call(document.querySelectorAll("
+                  "'section[data-check=process] th'),function(t){return t.textContent=='CPU %';}).click();});</script>")
+        with open(clicked, "w", encoding="utf-8") as f:
+            f.write(open(path, encoding="utf-8").read().replace("</body>", script + "</body>"))
+        check_sorted(rendered(clicked, tmp)[0].processes(), "CPU %", True, "after a click")
 
 
 def case_html_screenshot():
