@@ -3,9 +3,10 @@
  * When no program of a prefix has run for a while, Wine lets its desktop and
  * service processes end, and the next program's first COM or WMI call waits
  * about ten seconds for them to start again (the hardware check, cold). A
- * program that holds a window on the desktop keeps them up: this one creates
- * a hidden window, initialises COM once, and waits until the prefix's server
- * stops (which ends it). One keeper per prefix: a second one ends at once.
+ * program that stays keeps them up: this one initialises COM once, holds the
+ * desktop with a hidden window where Wine has a display driver to make one,
+ * and waits until the prefix's server stops (which ends it). One keeper per
+ * prefix: a second one ends at once.
  * The front door starts it beside the prefix's persistent server. */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -23,8 +24,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (!once || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
     if (FAILED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED))) return 1;
     window = CreateWindowExW(0, L"STATIC", L"Tallowick prefix keeper", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
-    if (!window) return 1;
-    while (GetMessageW(&message, NULL, 0, 0) > 0) DispatchMessageW(&message);
+    if (window) {
+        while (GetMessageW(&message, NULL, 0, 0) > 0) DispatchMessageW(&message);
+    } else {
+        /* No display driver (no X server): staying is what counts. */
+        Sleep(INFINITE);
+    }
     CoUninitialize();
     return 0;
 }
