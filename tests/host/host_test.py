@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 BUILD = os.path.abspath(sys.argv[1])
 WINE_RUN = os.path.join(BUILD, "wine-run")
@@ -471,6 +472,25 @@ def case_interrupt():
             check(after < 15, "%s: the host ended %.1f s after the first Ctrl+C" % (mode, after))
             if mode == "wait":
                 check(b"tallowick: interrupted" in out, "the host says it was interrupted: %r" % out[-400:])
+
+
+def case_keeper():
+    """The keeper of a warm prefix stays until it is ended, and one is enough."""
+    keeper = os.path.join(BIN, "wine-keeper.exe")
+    check(os.path.isfile(keeper), "the keeper is built beside the host")
+    first = subprocess.Popen([WINE_RUN, keeper], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(3)
+        check(first.poll() is None, "the keeper stays (it ended with %r)" % first.poll())
+        start = time.monotonic()
+        rc, _, _ = wine([keeper], timeout=60)
+        check(rc == 0, "a second keeper ends with 0, got %d" % rc)
+        check(time.monotonic() - start < 30, "a second keeper ends at once")
+        check(first.poll() is None, "the first keeper is still there")
+    finally:
+        first.kill()
+        first.wait()
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
