@@ -4,9 +4,10 @@
 # start: under flock, starts the prefix's persistent wineserver and (once)
 # wineboot, with stdio on /dev/null so no Wine service inherits a caller's pipe
 # (nor the lock: the persistent server must not hold it).
-# With TALLOWICK_KEEPER naming wine-keeper.exe, start also runs that keeper
-# (one per prefix) so Wine's desktop and services stay up between programs;
-# it ends when the prefix's server stops.
+# With TALLOWICK_KEEPER naming wine-keeper.exe, a start that starts the
+# server also runs that keeper, so that Wine's desktop and services stay up
+# between programs (no program ever has to start them again, and none holds
+# a reader's pipe open or waits for them); it ends when the server stops.
 # loader: prints the Wine loader for the prefix's architecture. A 64-bit
 # prefix is driven by the 64-bit loader (it starts 32-bit programs through
 # WoW64 itself); the plain `wine` command would take the 32-bit loader.
@@ -29,15 +30,22 @@ start)
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
     flock 9
-    # Exit code 2 means a server is already running: nothing to do.
-    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+    # 0: a new server was started; 2: one is already running.
+    server=0
+    wineserver -p </dev/null >/dev/null 2>&1 9>&- || server=$?
     if [ ! -f "$WINEPREFIX/.tallowick-booted" ]; then
         "$(wine_loader)" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
         touch "$WINEPREFIX/.tallowick-booted"
+        server=0
+    elif [ "$server" != 2 ]; then
+        # A new server of a prefix made before: start Wine's services here,
+        # with no stdio, or the first program would start them and they
+        # would hold its output open.
+        "$(wine_loader)" wineboot </dev/null >/dev/null 2>&1 9>&- || true
     fi
-    if [ -n "${TALLOWICK_KEEPER:-}" ] && [ -f "$TALLOWICK_KEEPER" ]; then
-        # Detached, with no stdio and without the lock; a second keeper ends
-        # at once.
+    if [ "$server" != 2 ] && [ -n "${TALLOWICK_KEEPER:-}" ] && [ -f "$TALLOWICK_KEEPER" ]; then
+        # Detached, with no stdio and without the lock; it ends with the
+        # server (and a second keeper would end at once).
         setsid "$(wine_loader)" "$TALLOWICK_KEEPER" </dev/null >/dev/null 2>&1 9>&- &
     fi
     ;;

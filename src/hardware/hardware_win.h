@@ -41,15 +41,17 @@ public:
     // order, those that are held. Always TRUE.
     BOOL ReleaseInterfaces();
 
-    IEnumWbemClassObject* Enumerator() const { return m_pEnumerator; }
+    IEnumWbemClassObject* Enumerator() const { return m_pEnumerator.get(); }
     bool CoInitialized() const { return m_bCoInitialized != FALSE; }
     bool HoldsInterface() const { return m_pLocator || m_pServices || m_pEnumerator; }
 
 private:
-    IWbemLocator* m_pLocator;
+    // Owned: no path can leave one held. The destructor releases them
+    // explicitly before it balances COM.
+    ComPtr<IWbemLocator> m_pLocator;
     BOOL m_bCoInitialized;
-    IWbemServices* m_pServices;
-    IEnumWbemClassObject* m_pEnumerator;
+    ComPtr<IWbemServices> m_pServices;
+    ComPtr<IEnumWbemClassObject> m_pEnumerator;
 };
 
 // One device class query: its WQL text and what is read of each instance.

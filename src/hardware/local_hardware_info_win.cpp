@@ -47,18 +47,9 @@ AutomationString MakeAutomationString(const char* text) {
     return s;
 }
 
-template <typename I>
-void ReleaseMember(I*& member) {
-    if (member) {
-        member->Release();
-        member = nullptr;
-    }
-}
-
 }  // namespace
 
-CLocalHardwareInfo::CLocalHardwareInfo()
-    : m_pLocator(nullptr), m_bCoInitialized(FALSE), m_pServices(nullptr), m_pEnumerator(nullptr) {
+CLocalHardwareInfo::CLocalHardwareInfo() : m_bCoInitialized(FALSE) {
     // S_OK, or S_FALSE when the thread already is in the multithreaded
     // apartment: both are to be balanced. A thread in a single-threaded
     // apartment gets RPC_E_CHANGED_MODE: nothing to balance, and the queries
@@ -79,21 +70,21 @@ CLocalHardwareInfo::~CLocalHardwareInfo() {
 BOOL CLocalHardwareInfo::Connect() {
     ReleaseInterfaces();
     HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                  reinterpret_cast<void**>(&m_pLocator));
+                                  m_pLocator.put_void());
     if (FAILED(hr)) {
-        m_pLocator = nullptr;
+        m_pLocator.forget();
         return FALSE;
     }
     {
         AutomationString resource = MakeAutomationString(kNamespacePath);
         hr = m_pLocator->ConnectServer(resource.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                       &m_pServices);
+                                       m_pServices.put());
     }
     if (FAILED(hr)) {
-        m_pServices = nullptr;
+        m_pServices.forget();
         return FALSE;
     }
-    hr = CoSetProxyBlanket(m_pServices, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+    hr = CoSetProxyBlanket(m_pServices.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     return SUCCEEDED(hr) ? TRUE : FALSE;
 }
@@ -108,10 +99,10 @@ BOOL CLocalHardwareInfo::OpenQuery(const char* text) {
         // Freed in reverse order of making: "WQL", then the query text.
         AutomationString query = MakeAutomationString(text);
         AutomationString language = MakeAutomationString(kQueryLanguage);
-        hr = m_pServices->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, &m_pEnumerator);
+        hr = m_pServices->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, m_pEnumerator.put());
     }
     if (FAILED(hr)) {
-        m_pEnumerator = nullptr;
+        m_pEnumerator.forget();
         ReleaseInterfaces();
         return FALSE;
     }
@@ -119,9 +110,9 @@ BOOL CLocalHardwareInfo::OpenQuery(const char* text) {
 }
 
 BOOL CLocalHardwareInfo::ReleaseInterfaces() {
-    ReleaseMember(m_pEnumerator);
-    ReleaseMember(m_pServices);
-    ReleaseMember(m_pLocator);
+    m_pEnumerator.reset();
+    m_pServices.reset();
+    m_pLocator.reset();
     return TRUE;
 }
 

@@ -108,6 +108,9 @@ public:
     void** put_void() { return reinterpret_cast<void**>(put()); }
     explicit operator bool() const { return p_ != nullptr; }
     void reset() { if (p_) { p_->Release(); p_ = nullptr; } }
+    // Drops a pointer without releasing it: for an out-parameter of a call
+    // that failed, which owns nothing whatever it left there.
+    void forget() { p_ = nullptr; }
 
 private:
     I* p_ = nullptr;
