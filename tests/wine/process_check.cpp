@@ -78,7 +78,11 @@ TEST(Process, ListsItselfWithNameMemoryAndOwner) {
 // build cannot read the modules of 64-bit processes, and names them from
 // their image path instead.
 TEST(Process, EveryProcessTheHostCanNameIsNamed) {
-    std::vector<std::wstring> nameable;
+    struct Nameable {
+        HANDLE process;  // held, so that its end can be seen afterwards
+        std::wstring name;
+    };
+    std::vector<Nameable> nameable;
     DWORD ids[4096];
     DWORD bytes = 0;
     ASSERT_TRUE(EnumProcesses(ids, sizeof ids, &bytes));
@@ -90,9 +94,10 @@ TEST(Process, EveryProcessTheHostCanNameIsNamed) {
         DWORD size = MAX_PATH;
         if (QueryFullProcessImageNameW(process, 0, path, &size)) {
             std::wstring p = path;
-            nameable.push_back(p.substr(p.find_last_of(L"\\/") + 1));
+            nameable.push_back({process, p.substr(p.find_last_of(L"\\/") + 1)});
+        } else {
+            CloseHandle(process);
         }
-        CloseHandle(process);
     }
     ASSERT_FALSE(nameable.empty());
     tw::Library lib;
@@ -106,10 +111,14 @@ TEST(Process, EveryProcessTheHostCanNameIsNamed) {
         EXPECT_TRUE(IsMemoryText(r.memory)) << tw::ToUtf8(r.name);
         EXPECT_FALSE(r.owner.empty()) << tw::ToUtf8(r.name);
     }
-    for (const std::wstring& name : nameable) {
+    for (const Nameable& n : nameable) {
+        DWORD code = 0;
+        const bool ran = GetExitCodeProcess(n.process, &code) && code == STILL_ACTIVE;
+        CloseHandle(n.process);
+        if (!ran) continue;  // ended meanwhile: the check may rightly have missed it
         bool listed = false;
-        for (const Row& r : o.rows) listed = listed || _wcsicmp(r.name.c_str(), name.c_str()) == 0;
-        EXPECT_TRUE(listed) << tw::ToUtf8(name) << " is not listed by name";
+        for (const Row& r : o.rows) listed = listed || _wcsicmp(r.name.c_str(), n.name.c_str()) == 0;
+        EXPECT_TRUE(listed) << tw::ToUtf8(n.name) << " is not listed by name";
     }
     std::printf("process: %d of %d nodes named; %zu processes nameable by this program\n", named, o.nodes,
                 nameable.size());
