@@ -65,6 +65,17 @@ ScopedRegKey::~ScopedRegKey() {
     DeleteTree(root_, path_, view_);
 }
 
+std::wstring NativeSystemDir() {
+    wchar_t dir[MAX_PATH] = {};
+    BOOL wow64 = FALSE;
+    if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+        GetSystemWindowsDirectoryW(dir, MAX_PATH);
+        return std::wstring(dir) + L"\\Sysnative";
+    }
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return dir;
+}
+
 REGSAM OtherRegistryView() {
     if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
     BOOL wow64 = FALSE;

@@ -72,6 +72,12 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Where the system's own programs lie, as the library finds its
+// defragmenter there: the system folder, or under WoW64 the 64-bit one
+// through "Sysnative" (a 32-bit program's system32 is redirected to the
+// 32-bit folder). Stand-ins of system programs go here.
+std::wstring NativeSystemDir();
+
 // The registry view that is not this program's own on 64-bit Windows: the
 // 32-bit view for a 64-bit program, the 64-bit view for a 32-bit program
 // under WOW64; 0 on 32-bit Windows, which has one view.

@@ -17,11 +17,9 @@ const std::string kNotNeeded = "不需碎片整理";
 
 std::wstring HostDir() { return tw::TestsDir() + L"\\hddhost\\"; }
 
-std::wstring SystemDefrag() {
-    wchar_t dir[MAX_PATH] = {};
-    GetSystemDirectoryW(dir, MAX_PATH);
-    return std::wstring(dir) + L"\\defrag.exe";
-}
+// Where the library looks for the defragmenter (under WoW64: the 64-bit
+// system folder, through Sysnative).
+std::wstring SystemDefrag() { return tw::NativeSystemDir() + L"\\defrag.exe"; }
 
 bool WorkFilesLeft() { return tw::FileExists(HostDir() + L"defrag.bat") || tw::FileExists(HostDir() + L"defrag.txt"); }
 
@@ -348,7 +346,8 @@ TEST(HddCheck, DefragmenterBesideTheHostIsNotTheOneRun) {
     std::string log = standIn.log();
     EXPECT_EQ(Occurrences(log, "start "), 2) << log;
     EXPECT_EQ(Occurrences(log, "hddhost"), 0) << log;
-    EXPECT_EQ(Occurrences(log, "system32\\defrag.exe |"), 2) << log;
+    // The system folder's defragmenter, under WoW64 reached through Sysnative.
+    EXPECT_EQ(Occurrences(log, "system32\\defrag.exe |") + Occurrences(log, "Sysnative\\defrag.exe |"), 2) << log;
 }
 
 }  // namespace

@@ -13,11 +13,9 @@
 
 namespace {
 
-std::wstring SystemDefrag() {
-    wchar_t dir[MAX_PATH] = {};
-    GetSystemDirectoryW(dir, MAX_PATH);
-    return std::wstring(dir) + L"\\defrag.exe";
-}
+// Where the library looks for the defragmenter (under WoW64: the 64-bit
+// system folder, through Sysnative).
+std::wstring SystemDefrag() { return tw::NativeSystemDir() + L"\\defrag.exe"; }
 
 // The stand-in defragmenter in system32, told what to print through the
 // folder named by TW_DEFRAG_DIR.
