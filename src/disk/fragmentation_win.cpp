@@ -37,11 +37,6 @@ bool WriteBatch(const Text& batchPath, const Text& command) {
     return ok;
 }
 
-template <typename F>
-F Kernel32Function(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
-}
-
 // Job objects are found at run time, so that the library still loads on
 // systems that have none (before Windows 2000); there the batch runs without.
 struct JobApi {
@@ -139,10 +134,7 @@ Text DefragmenterPath() {
     UINT n = GetSystemDirectoryW(dir, kPathBound);
     Text systemDir = (n > 0 && n < kPathBound) ? Text(U16(dir), n) : Text(u"C:\\WINDOWS\\system32");
 
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = Kernel32Function<IsWow64ProcessFn>("IsWow64Process");
-    BOOL wow64 = FALSE;
-    if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) {
+    if (RunsUnderWow64()) {
         wchar_t windows[kPathBound] = {};
         // A system with WOW64 has this function; older ones never get here.
         auto windowsDirectory = Kernel32Function<decltype(&GetSystemWindowsDirectoryW)>("GetSystemWindowsDirectoryW");

@@ -5,10 +5,10 @@
 // Why: winpthreads keeps a record for the loading thread (an event and a
 // duplicate of the thread's handle) and frees none of it when the DLL is
 // unloaded: every LoadLibrary/FreeLibrary cycle of a host left two handles
-// behind. The runtime needs only a
-// few functions of it: a lock for the exception allocation pool and for the
-// emulated thread-local storage, a one-time initialisation, and one key of
-// thread-local storage with a destructor (the per-thread exception state).
+// behind. The runtime needs only a few functions of it: a lock for the
+// exception allocation pool and for the emulated thread-local storage, a
+// one-time initialisation, and one key of thread-local storage with a
+// destructor (the per-thread exception state).
 // Every definition here is found by the linker before the library's, so the
 // library's objects are never pulled in.
 //

@@ -34,6 +34,17 @@ std::size_t CopyField(wchar_t (&dst)[N], const wchar_t* src, std::size_t bound =
     return CopyField(dst, ViewOf(src), bound);
 }
 
+// A kernel32 function looked up at run time (null when this Windows lacks
+// it), so that the library still loads on systems older than the function.
+template <typename F>
+F Kernel32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// Whether this process is a 32-bit one on 64-bit Windows (WOW64). False for
+// the x64 build, on 32-bit Windows, and where IsWow64Process is missing.
+bool RunsUnderWow64();
+
 // Text in the system's ANSI code page to UTF-16; `limit` bounds the bytes read.
 Text FromAnsi(const char* text, std::size_t limit);
 // UTF-16 to the system's ANSI code page.

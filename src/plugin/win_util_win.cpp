@@ -4,6 +4,13 @@
 
 namespace tallowick {
 
+bool RunsUnderWow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    auto isWow64 = Kernel32Function<IsWow64ProcessFn>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
 Text FromAnsi(const char* text, std::size_t limit) {
     if (!text || limit == 0) return Text();
     std::size_t n = 0;

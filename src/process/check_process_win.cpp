@@ -34,34 +34,29 @@ void CopyEntry(const ProcessEntry& entry, ProcessNode* node) {
     node->nCpuPercent = entry.cpuPercent;
 }
 
-}  // namespace
-
 // The base name from the process's image path, for a process whose modules
 // cannot be read: a 64-bit process seen from a 32-bit one (WOW64), where the
 // module route fails with ERROR_PARTIAL_COPY. The function is looked up at
 // run time: Windows before Vista lacks it.
 bool ReadImageBaseName(HANDLE process, Text& baseName) {
     using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto query = kernel ? reinterpret_cast<QueryImageNameFn>(
-                              reinterpret_cast<void*>(GetProcAddress(kernel, "QueryFullProcessImageNameW")))
-                        : nullptr;
+    auto query = Kernel32Function<QueryImageNameFn>("QueryFullProcessImageNameW");
     if (!query) return false;
-    wchar_t path[kMaxPathUnits];
-    DWORD size = kMaxPathUnits;
-    if (!query(process, 0, path, &size) || size == 0 || size >= kMaxPathUnits) {
-        // A path longer than MAX_PATH: the longest a Win32 path can be.
+    // MAX_PATH first; a longer path once more, at the longest a Win32 path can be.
+    for (DWORD units : {kMaxPathUnits, kMaxLongPathUnits}) {
+        std::unique_ptr<wchar_t[]> path(new (std::nothrow) wchar_t[units]);
+        if (!path) return false;
+        DWORD size = units;
+        if (query(process, 0, path.get(), &size) && size > 0 && size < units) {
+            baseName = BaseNameOfPath(TextView(U16(path.get()), size));
+            return !baseName.empty();
+        }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-        std::unique_ptr<wchar_t[]> longPath(new (std::nothrow) wchar_t[kMaxLongPathUnits]);
-        if (!longPath) return false;
-        size = kMaxLongPathUnits;
-        if (!query(process, 0, longPath.get(), &size) || size == 0 || size >= kMaxLongPathUnits) return false;
-        baseName = BaseNameOfPath(TextView(U16(longPath.get()), size));
-        return !baseName.empty();
     }
-    baseName = BaseNameOfPath(TextView(U16(path), size));
-    return !baseName.empty();
+    return false;
 }
+
+}  // namespace
 
 bool ReadExecutableName(HANDLE process, Text& baseName) {
     if (ReadModuleBaseName(process, baseName)) return true;

@@ -18,18 +18,6 @@ TextView FieldView(const wchar_t (&field)[261]) {
     return TextView(U16(field), BoundedLength(U16(field), 261));
 }
 
-// Whether this 32-bit process runs under WOW64 (on 64-bit Windows). The
-// function is looked up at run time: systems before XP SP2 lack it.
-bool RunsUnderWow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(
-                                reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
-                          : nullptr;
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
-}
-
 // Appends the programs of one view of the uninstall key (`view`: 0 for the
 // library's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY) that are neither
 // excluded nor listed already.
@@ -114,7 +102,7 @@ InstalledAppNode* ListInstalledApps(int* count) {
     TailList<InstalledAppNode> list;
     ListedApps listed;
     ListAppsInView(0, list, listed, count);
-    const RegistryView other = OtherRegistryView(sizeof(void*) == 8, sizeof(void*) == 4 && RunsUnderWow64());
+    const RegistryView other = OtherRegistryView(sizeof(void*) == 8, RunsUnderWow64());
     if (other == RegistryView::Wow64Key64) ListAppsInView(KEY_WOW64_64KEY, list, listed, count);
     if (other == RegistryView::Wow64Key32) ListAppsInView(KEY_WOW64_32KEY, list, listed, count);
     return list.head();

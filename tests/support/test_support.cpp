@@ -65,10 +65,15 @@ ScopedRegKey::~ScopedRegKey() {
     DeleteTree(root_, path_, view_);
 }
 
+// A 32-bit program on 64-bit Windows.
+static bool UnderWow64() {
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 std::wstring NativeSystemDir() {
     wchar_t dir[MAX_PATH] = {};
-    BOOL wow64 = FALSE;
-    if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    if (UnderWow64()) {
         GetSystemWindowsDirectoryW(dir, MAX_PATH);
         return std::wstring(dir) + L"\\Sysnative";
     }
@@ -78,8 +83,7 @@ std::wstring NativeSystemDir() {
 
 REGSAM OtherRegistryView() {
     if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+    return UnderWow64() ? KEY_WOW64_64KEY : 0;
 }
 
 LONG ScopedRegKey::setString(const std::wstring& name, const std::wstring& value, DWORD type) {
