@@ -276,6 +276,8 @@ def in_order(words, text):
 def sort_key(head, cell):
     """What a column of the processes table sorts by, from its shown text."""
     if head == "Memory":
+        if cell == "":
+            return -1  # a process that could not be opened, or ended meanwhile: sorts below every figure
         m = re.fullmatch(r"([\d.]+) (B|KiB|MiB|GiB)", cell)
         check(m, "a readable memory figure: %r" % cell)
         return float(m.group(1)) * 1024 ** ["B", "KiB", "MiB", "GiB"].index(m.group(2))
