@@ -3,7 +3,7 @@
 // the list building alone (duplicate test and append) with the index and tail
 // against a walk of the whole list for every entry.
 //   bench_installed_apps.exe [RUNS]
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <algorithm>
 #include <chrono>
@@ -78,14 +78,16 @@ InstalledAppNode* BuildByWalking(const std::vector<std::pair<std::wstring, std::
         if (!node) continue;
         CopyField(node->szDisplayName, e.first.c_str(), kAppFieldBound);
         CopyField(node->szPublisher, e.second.c_str(), kAppFieldBound);
-        AppendNode(head, node);
+        InstalledAppNode** tail = &head;
+        while (*tail) tail = &(*tail)->pNext;
+        *tail = node;
     }
     return head;
 }
 
 // The same with the index of listed pairs and the tail pointer.
 InstalledAppNode* BuildIndexed(const std::vector<std::pair<std::wstring, std::wstring>>& entries) {
-    TailList<InstalledAppNode> list;
+    ListBuilder<InstalledAppNode> list;
     ListedApps listed;
     for (const auto& e : entries) {
         TextView name = ViewOf(e.first.c_str()), publisher = ViewOf(e.second.c_str());

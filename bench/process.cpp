@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/checks.h"
+#include "process/checks.h"
 #include "process/process_win.h"
 #include "sysinfo/os_family.h"
 

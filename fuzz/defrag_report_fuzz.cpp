@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "disk/defrag_report.h"
-#include "plugin/message_catalog.h"
+#include "core/message_catalog.h"
 
 using namespace tallowick;
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/registry_reader.h"
+#include "core/registry_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<char16_t> path(size / 2 + 1, 0);

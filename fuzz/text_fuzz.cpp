@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "host.h"
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "plugin/win_util.h"  // windows.h first
+#include "core/win_util.h"  // windows.h first
 
 #include <new>
 
@@ -23,7 +23,7 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
     DWORD mask = GetLogicalDrives();
     if (mask == 0) return nullptr;
 
-    HddNode* head = nullptr;
+    ListBuilder<HddNode> built;
     for (int i = 0; i < kLetters; ++i) {
         if (callback && Poll(callback, nullptr, context) != 0) break;
         if ((mask & (1u << i)) == 0) continue;
@@ -59,9 +59,9 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
         node->ullFreeBytes = free.QuadPart;
 
         if (count) ++*count;
-        AppendNode(head, node);
+        built.Append(node);
     }
-    return head;
+    return built.head();
 }
 
 int CheckHdd(HddNode** result, CheckCallback callback, int* count, intptr_t context) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

@@ -1,4 +1,4 @@
-#include "plugin/win_util.h"  // windows.h first
+#include "core/win_util.h"  // windows.h first
 
 #include <cstdio>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/checks.h"
+#include "disk/checks.h"
 
 namespace tallowick {
 

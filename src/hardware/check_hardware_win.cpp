@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "plugin/message_catalog.h"
+#include "core/message_catalog.h"
 #include "sysinfo/computer_identity.h"
 
 namespace tallowick {

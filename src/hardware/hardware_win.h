@@ -2,12 +2,12 @@
 // seven device class queries, and the collection of the nine report fields.
 #pragma once
 
-#include "plugin/win_util.h"  // windows.h first
+#include "core/win_util.h"  // windows.h first
 
 #include <wbemidl.h>
 
 #include "hardware/hardware_text.h"
-#include "plugin/checks.h"
+#include "hardware/checks.h"
 
 namespace tallowick {
 

@@ -2,7 +2,7 @@
 // Internet client with its configured proxy settings.
 #pragma once
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

@@ -1,12 +1,12 @@
-#include "plugin/win_util.h"  // windows.h first
+#include "core/win_util.h"  // windows.h first
 
 #include <wininet.h>
 
 #include <new>
 
 #include "network/connectivity.h"
-#include "plugin/checks.h"
-#include "plugin/message_catalog.h"
+#include "network/checks.h"
+#include "core/message_catalog.h"
 
 namespace tallowick {
 namespace {

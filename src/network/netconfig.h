@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

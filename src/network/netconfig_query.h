@@ -2,12 +2,12 @@
 // (the system's GetAdaptersInfo in the library).
 #pragma once
 
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <iphlpapi.h>
 
 #include "network/netconfig.h"
-#include "plugin/checks.h"
+#include "network/checks.h"
 
 namespace tallowick {
 

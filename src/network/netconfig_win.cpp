@@ -48,7 +48,7 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
 
     // The records are walked by their links only: the platform's record may
     // be larger than this compiler's IP_ADAPTER_INFO.
-    NetConfigNode* head = nullptr;
+    ListBuilder<NetConfigNode> built;
     // Out of memory ends the walk with the adapters listed so far.
     try {
         for (const IP_ADAPTER_INFO* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter;
@@ -61,11 +61,11 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
             CopyField(node->szIpAddress, row.ipAddress, kNetConfigTextBound);
             CopyField(node->szSubnetMask, row.subnetMask, kNetConfigTextBound);
             ++*count;
-            AppendNode(head, node);
+            built.Append(node);
         }
     } catch (const std::bad_alloc&) {
     }
-    *result = head;
+    *result = built.head();
     return 0;
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

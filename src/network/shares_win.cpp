@@ -1,13 +1,13 @@
 // Check_ShareResource / Repair_ShareResource: the folders this computer
 // shares, and stopping to share the ones the host marked.
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <lm.h>
 
 #include <new>
 
 #include "network/shares.h"
-#include "plugin/checks.h"
+#include "network/checks.h"
 
 namespace tallowick {
 
@@ -42,7 +42,7 @@ void FetchShareBatch(DWORD& resume, ShareBatch& batch) {
 
 int CheckShareResource(ShareResourceNode** result, int* count) {
     *count = 0;
-    ShareResourceNode* head = nullptr;
+    ListBuilder<ShareResourceNode> built;
     DWORD resume = 0;
     // Out of memory ends the enumeration with the shares listed so far.
     try {
@@ -57,11 +57,11 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
                           CopyField(node->szConnections, row.connections, kShareTextBound);
                           CopyField(node->szRemark, row.remark, kShareTextBound);
                           ++*count;
-                          AppendNode(head, node);
+                          built.Append(node);
                       });
     } catch (const std::bad_alloc&) {
     }
-    *result = head;
+    *result = built.head();
     return 0;
 }
 

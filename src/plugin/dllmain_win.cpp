@@ -4,9 +4,9 @@
 // by FreeLibrary also gives back what the C++ runtime keeps for the life of
 // the process (its exception pool and thread-local storage), so that a host
 // may load and unload the library any number of times.
-#include "plugin/message_catalog.h"
+#include "core/message_catalog.h"
 #include "plugin/runtime_threads.h"
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     try {

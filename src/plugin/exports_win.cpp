@@ -4,7 +4,12 @@
 // as "no count" even where the host is required to pass one.
 #include <new>
 
-#include "plugin/checks.h"
+#include "disk/checks.h"
+#include "hardware/checks.h"
+#include "network/checks.h"
+#include "process/checks.h"
+#include "software/checks.h"
+#include "sysinfo/checks.h"
 
 namespace {
 
@@ -17,6 +22,17 @@ int Guard(F&& body) noexcept {
     }
 }
 
+// A check: a null result pointer does nothing and returns 1; a null count
+// becomes a local one, so the body always has somewhere to count.
+template <typename Result, typename Body>
+int GuardCheck(Result** result, int* count, Body&& body) noexcept {
+    if (!result) return 1;
+    return Guard([&] {
+        int local = 0;
+        return body(count ? count : &local);
+    });
+}
+
 }  // namespace
 
 using namespace tallowick;
@@ -24,76 +40,40 @@ using namespace tallowick;
 extern "C" {
 
 int __cdecl Check_HDD(HddNode** result, CheckCallback callback, int* count, intptr_t context) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckHdd(result, callback, count ? count : &local, context);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckHdd(result, callback, n, context); });
 }
 
 int __cdecl Check_HardwareConfig(HardwareConfigResult** result, CheckCallback callback, int* count,
                                  intptr_t context) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckHardwareConfig(result, callback, count ? count : &local, context);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckHardwareConfig(result, callback, n, context); });
 }
 
 int __cdecl Check_InstalledApps(InstalledAppNode** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckInstalledApps(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckInstalledApps(result, n); });
 }
 
 int __cdecl Check_NetConfig(NetConfigNode** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckNetConfig(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckNetConfig(result, n); });
 }
 
 int __cdecl Check_NetInfo(NetInfoResult** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckNetInfo(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckNetInfo(result, n); });
 }
 
 int __cdecl Check_Network(NetworkResult** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckNetwork(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckNetwork(result, n); });
 }
 
 int __cdecl Check_Process(ProcessNode** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckProcess(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckProcess(result, n); });
 }
 
 int __cdecl Check_ShareResource(ShareResourceNode** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckShareResource(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckShareResource(result, n); });
 }
 
 int __cdecl Check_SysInfo(SysInfoResult** result, CheckCallback, int* count, intptr_t) {
-    if (!result) return 1;
-    return Guard([&] {
-        int local = 0;
-        return CheckSysInfo(result, count ? count : &local);
-    });
+    return GuardCheck(result, count, [&](int* n) { return CheckSysInfo(result, n); });
 }
 
 int __cdecl Release_HDD(HddNode* list) {

@@ -15,7 +15,7 @@
 // This file is linked into the DLL only; test programs and the host use the
 // real library.
 #include "plugin/runtime_threads.h"
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <cstdint>
 

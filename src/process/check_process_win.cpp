@@ -206,8 +206,7 @@ ProcessNode* BuildProcessList(int* count) {
     WtsProcessList wts;
     if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
 
-    ProcessNode* head = nullptr;
-    ProcessNode* tail = nullptr;
+    ListBuilder<ProcessNode> built;
     std::vector<ProcessEntry> entries;
     std::vector<ProcessNode*> nodes;
     entries.reserve(ids.size());
@@ -217,15 +216,13 @@ ProcessNode* BuildProcessList(int* count) {
         if (!node) break;  // the list built so far is handed over
         entries.push_back(ReadProcessEntry(id, context));
         CopyEntry(entries.back(), node);
-        node->pNext = nullptr;
-        if (tail) tail->pNext = node; else head = node;
-        tail = node;
+        built.Append(node);
         nodes.push_back(node);
     }
     const std::ptrdiff_t idle = ApplyIdleRemainder(entries);
     if (idle >= 0) nodes[static_cast<std::size_t>(idle)]->nCpuPercent = entries[static_cast<std::size_t>(idle)].cpuPercent;
     if (count) *count = static_cast<int>(nodes.size());
-    return head;
+    return built.head();
 }
 
 int CheckProcess(ProcessNode** result, int* count) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

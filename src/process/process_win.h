@@ -2,14 +2,14 @@
 // snapshot, process details, owners and the debug privilege.
 #pragma once
 
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <wtsapi32.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "plugin/checks.h"
+#include "process/checks.h"
 #include "process/process_list.h"
 
 namespace tallowick {

@@ -1,12 +1,13 @@
 // Installed programs: the excluded product codes, the reading of a registry
-// text buffer, the index of programs already listed, and a list with a tail.
+// text buffer, and the index of programs already listed.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <unordered_set>
 
-#include "plugin/text.h"
+#include "core/lists.h"
+#include "core/text.h"
 
 namespace tallowick {
 
@@ -59,25 +60,5 @@ enum class RegistryView {
 // build under WOW64, the 32-bit view for the x64 build, none on 32-bit
 // Windows.
 RegistryView OtherRegistryView(bool is64BitBuild, bool runsUnderWow64);
-
-// A singly linked list that remembers its tail, so appending is O(1).
-template <typename Node>
-class TailList {
-public:
-    void Append(Node* node) {
-        node->pNext = nullptr;
-        if (tail_) {
-            tail_->pNext = node;
-        } else {
-            head_ = node;
-        }
-        tail_ = node;
-    }
-    Node* head() const { return head_; }
-
-private:
-    Node* head_ = nullptr;
-    Node* tail_ = nullptr;
-};
 
 }  // namespace tallowick

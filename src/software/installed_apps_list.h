@@ -1,7 +1,7 @@
 // The operations behind Check_InstalledApps.
 #pragma once
 
-#include "plugin/checks.h"
+#include "software/checks.h"
 
 namespace tallowick {
 

@@ -1,5 +1,5 @@
 // Check_InstalledApps: the programs of the uninstall registry.
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <new>
 
@@ -21,7 +21,7 @@ TextView FieldView(const wchar_t (&field)[261]) {
 // Appends the programs of one view of the uninstall key (`view`: 0 for the
 // library's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY) that are neither
 // excluded nor listed already.
-void ListAppsInView(REGSAM view, TailList<InstalledAppNode>& list, ListedApps& listed, int* count) {
+void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps& listed, int* count) {
     UniqueRegKey root;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_READ | view, root.put()) != ERROR_SUCCESS) {
         return;
@@ -99,7 +99,7 @@ InstalledAppNode* ListInstalledApps(int* count) {
     // the list is the same as a walk from the head would give. Duplicates
     // are judged across both views: a program registered in both is listed
     // once, from the library's own view.
-    TailList<InstalledAppNode> list;
+    ListBuilder<InstalledAppNode> list;
     ListedApps listed;
     ListAppsInView(0, list, listed, count);
     const RegistryView other = OtherRegistryView(sizeof(void*) == 8, RunsUnderWow64());

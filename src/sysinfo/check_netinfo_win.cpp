@@ -2,9 +2,9 @@
 // workgroup and address.
 #include <new>
 
-#include "plugin/checks.h"
-#include "plugin/registry_reader.h"
-#include "plugin/win_util.h"
+#include "sysinfo/checks.h"
+#include "core/registry_reader.h"
+#include "core/win_util.h"
 #include "sysinfo/computer_identity.h"
 
 namespace tallowick {

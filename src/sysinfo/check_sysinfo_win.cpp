@@ -2,8 +2,8 @@
 // files and system environment.
 #include <new>
 
-#include "plugin/registry_reader.h"
-#include "plugin/win_util.h"
+#include "core/registry_reader.h"
+#include "core/win_util.h"
 #include "sysinfo/os_display_name.h"
 #include "sysinfo/paging_files.h"
 #include "sysinfo/system_info.h"
@@ -44,22 +44,22 @@ PagingFileNode* ReadPagingFiles(int* count) {
     }
     if (bytes > kPagingDataUnits * 2) return nullptr;
 
-    PagingFileNode* head = nullptr;
+    ListBuilder<PagingFileNode> built;
     if (type == kRegSz) {
         // A single text: its drive only, no sizes.
         PagingFileEntry entry;
         entry.drive = Text(data, BoundedLength(data, bytes / 2 < 2 ? bytes / 2 : 2));
-        if (PagingFileNode* node = NewPagingNode(entry)) AppendNode(head, node);
+        if (PagingFileNode* node = NewPagingNode(entry)) built.Append(node);
     } else if (type == kRegMultiSz) {
         // `data` has a zero unit behind the longest data, as the split needs.
         for (const Text& text : SplitMultiString(data, bytes / 2)) {
-            if (PagingFileNode* node = NewPagingNode(ParsePagingFileEntry(text))) AppendNode(head, node);
+            if (PagingFileNode* node = NewPagingNode(ParsePagingFileEntry(text))) built.Append(node);
         }
         // The list counts as one item however many paging files it holds:
         // kept on purpose, hosts add the count up this way.
         if (count) *count = 1;
     }
-    return head;
+    return built.head();
 }
 
 EnvironmentVariableNode* ReadSystemEnvironment(int* count) {
@@ -69,7 +69,7 @@ EnvironmentVariableNode* ReadSystemEnvironment(int* count) {
     }
     if (count) *count = 0;
 
-    EnvironmentVariableNode* head = nullptr;
+    ListBuilder<EnvironmentVariableNode> built;
     for (DWORD index = 0;; ++index) {
         wchar_t name[kNameUnits] = {};
         DWORD nameUnits = kNameUnits;
@@ -108,10 +108,10 @@ EnvironmentVariableNode* ReadSystemEnvironment(int* count) {
         }
         value[bytes] = u'\0';
         node->pszValue = W(value);
-        AppendNode(head, node);
+        built.Append(node);
         if (count) ++*count;
     }
-    return head;
+    return built.head();
 }
 
 void FreeEnvironmentList(EnvironmentVariableNode* head) {

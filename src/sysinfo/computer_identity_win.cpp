@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 #include "sysinfo/identity_text.h"
 #include "sysinfo/os_display_name.h"
 #include "sysinfo/os_version.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

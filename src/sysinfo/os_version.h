@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

@@ -1,6 +1,6 @@
 #include "sysinfo/os_version_reader.h"
 
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 namespace tallowick {
 namespace {

@@ -2,7 +2,7 @@
 // public records).
 #pragma once
 
-#include "plugin/checks.h"
+#include "sysinfo/checks.h"
 
 namespace tallowick {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tw {
 

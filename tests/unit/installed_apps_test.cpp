@@ -98,9 +98,9 @@ TEST(OtherRegistryView, EachBuildReadsTheViewItLacks) {
     for (const Case& c : cases) EXPECT_EQ(OtherRegistryView(c.x64Build, c.wow64), c.other) << c.where;
 }
 
-TEST(TailList, AppendsInOrder) {
+TEST(ListBuilder, AppendsInOrder) {
     std::vector<Node> nodes(5);
-    TailList<Node> list;
+    ListBuilder<Node> list;
     EXPECT_EQ(list.head(), nullptr);
     for (int i = 0; i < 5; ++i) {
         nodes[i].id = i;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "network/connectivity.h"
-#include "plugin/message_catalog.h"
-#include "plugin/registry_reader.h"
+#include "core/message_catalog.h"
+#include "core/registry_reader.h"
 
 using namespace tallowick;
 

@@ -1,7 +1,7 @@
 // ReadRegistryString against the Wine registry, with keys the test creates.
 #include <gtest/gtest.h>
 
-#include "plugin/registry_reader.h"
+#include "core/registry_reader.h"
 #include "test_support.h"
 
 using tallowick::ReadRegistryString;

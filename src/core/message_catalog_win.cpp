@@ -1,8 +1,8 @@
-#include "plugin/message_catalog.h"
+#include "core/message_catalog.h"
 
 #include <new>
 
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 namespace tallowick {
 namespace {

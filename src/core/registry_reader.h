@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
 

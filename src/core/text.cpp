@@ -1,4 +1,4 @@
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

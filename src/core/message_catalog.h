@@ -2,7 +2,7 @@
 // message id in "common\config\Resource.ini" beside the library.
 #pragma once
 
-#include "plugin/text.h"
+#include "core/text.h"
 
 namespace tallowick {
 

@@ -1,4 +1,4 @@
-#include "plugin/registry_reader.h"
+#include "core/registry_reader.h"
 
 namespace tallowick {
 namespace {

@@ -1,5 +1,5 @@
-#include "plugin/registry_reader.h"
-#include "plugin/win_util.h"
+#include "core/registry_reader.h"
+#include "core/win_util.h"
 
 namespace tallowick {
 namespace {

@@ -1,4 +1,4 @@
-#include "plugin/message_catalog.h"
+#include "core/message_catalog.h"
 
 namespace tallowick {
 

@@ -1,4 +1,4 @@
-#include "plugin/win_util.h"
+#include "core/win_util.h"
 
 #include <vector>
 
