@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <ws2tcpip.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -305,6 +306,11 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
         return run;
     }
     run.started = true;
+    // A slow machine (32-bit programs through an emulator) may stretch the time.
+    if (const char* scale = std::getenv("TALLOWICK_TEST_TIME_SCALE")) {
+        const unsigned long factor = std::strtoul(scale, nullptr, 10);
+        if (factor > 1 && factor <= 100) timeoutMs *= factor;
+    }
     run.ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
     GetExitCodeProcess(info.hProcess, &run.exitCode);
     CloseHandle(info.hThread);
