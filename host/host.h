@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/export_list.h"
+#include "tallowick_exports.h"
 #include "tallowick.h"
 
 namespace host {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/export_list.h"
+#include "tallowick_exports.h"
 #include "tallowick.h"
 
 namespace tw {
