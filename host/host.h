@@ -7,11 +7,14 @@
 #endif
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/export_list.h"
@@ -66,6 +69,15 @@ std::wstring Wide(const std::string& utf8);
 std::size_t DisplayWidth(const std::string& utf8);
 // "1.5 GiB" style.
 std::string HumanBytes(unsigned long long bytes);
+
+// Replacements of single bytes, an empty entry keeping its byte. `control`
+// gives those of the control characters below 0x20; `named` those of other
+// bytes, and of control characters it names again.
+using ByteEscapes = std::array<std::string, 256>;
+ByteEscapes MakeEscapes(std::string (*control)(unsigned char c),
+                        std::initializer_list<std::pair<unsigned char, const char*>> named);
+// The text with the replacements made.
+std::string Escaped(const std::string& text, const ByteEscapes& escapes);
 
 // An aligned text table.
 class Table {

@@ -101,25 +101,39 @@ std::wstring Wide(const std::string& utf8) {
 
 Json Json::Text(const wchar_t* text) { return Str(Utf8(text)); }
 
-static void EscapeTo(std::string& out, const std::string& s) {
-    out.push_back('"');
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof(buf), "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out.push_back(static_cast<char>(c));
-                }
+ByteEscapes MakeEscapes(std::string (*control)(unsigned char c),
+                        std::initializer_list<std::pair<unsigned char, const char*>> named) {
+    ByteEscapes escapes;
+    for (unsigned char c = 0; c < 0x20; ++c) escapes[c] = control(c);
+    for (const auto& [c, replacement] : named) escapes[c] = replacement;
+    return escapes;
+}
+
+std::string Escaped(const std::string& text, const ByteEscapes& escapes) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        const std::string& replacement = escapes[c];
+        if (replacement.empty()) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out += replacement;
         }
     }
+    return out;
+}
+
+// A JSON string: quotes, backslashes and control characters escaped.
+static void EscapeTo(std::string& out, const std::string& s) {
+    static const ByteEscapes escapes = MakeEscapes(
+        [](unsigned char c) {
+            char buf[8];
+            std::snprintf(buf, sizeof(buf), "\\u%04x", c);
+            return std::string(buf);
+        },
+        {{'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}});
+    out.push_back('"');
+    out += Escaped(s, escapes);
     out.push_back('"');
 }
 
