@@ -7,11 +7,14 @@
 #endif
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tallowick_exports.h"
@@ -67,6 +70,15 @@ std::size_t DisplayWidth(const std::string& utf8);
 // "1.5 GiB" style.
 std::string HumanBytes(unsigned long long bytes);
 
+// Replacements of single bytes, an empty entry keeping its byte. `control`
+// gives those of the control characters below 0x20; `named` those of other
+// bytes, and of control characters it names again.
+using ByteEscapes = std::array<std::string, 256>;
+ByteEscapes MakeEscapes(std::string (*control)(unsigned char c),
+                        std::initializer_list<std::pair<unsigned char, const char*>> named);
+// The text with the replacements made.
+std::string Escaped(const std::string& text, const ByteEscapes& escapes);
+
 // An aligned text table.
 class Table {
 public:
@@ -110,6 +122,85 @@ bool CancelRequested();
 void ClearProgressLine();
 // Shows a text as the live line on stderr (only when stderr is a console).
 void ShowProgress(const std::string& utf8);
+
+// ---- the records of a check ---------------------------------------------------------
+// One field of a record as the host shows it: its JSON key and value, and its
+// text under its label in the text report (a field without a label is only in
+// the JSON).
+struct Field {
+    const char* key;
+    const char* label;
+    Json value;
+    std::string text;
+};
+using Record = std::vector<Field>;
+
+Field TextField(const char* key, const char* label, const wchar_t* text);
+Field QuotedField(const char* key, const char* label, const wchar_t* text);  // shown in quotes
+Field DashField(const char* key, const char* label, const wchar_t* text);    // shown as "-" when empty
+Field NumberField(const char* key, const char* label, long long value);
+Field BytesField(const char* key, const char* label, unsigned long long bytes);  // shown as "1.5 GiB"
+Field JsonField(const char* key, Json value);                                     // not in the text report
+
+// Sets every field of the record in a JSON object, in order.
+void SetFields(Json& object, const Record& record);
+// A section's single record: its fields in the section's JSON, the labelled
+// ones as "  Label:  value" lines, the values lined up.
+void ShowRecord(SectionOutput& out, const Record& record);
+
+// The records of a list: all their fields as a JSON array, and the labelled
+// ones as a table with the labels as heads.
+class Records {
+public:
+    void add(const Record& record);
+    bool empty() const { return json_.size() == 0; }
+    const Json& json() const { return json_; }
+    // The table, or the `none` line when there is no record.
+    std::string text(const std::string& none, const std::string& indent = "  ") const;
+
+private:
+    Json json_ = Json::Array();
+    std::vector<std::string> heads_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+// The records of a linked list, `describe` giving the record of a node.
+template <typename Node, typename Describe>
+Records ListRecords(const Node* list, Describe describe) {
+    Records records;
+    for (const Node* node = list; node; node = node->pNext) records.add(describe(*node));
+    return records;
+}
+
+// Runs a check with HostCallback: its return code and "count" go into the
+// output, `show` adds what it makes of the result, then the result goes back
+// to the library.
+template <typename Result, typename Held, typename Show>
+SectionOutput RunCheck(int(TALLOWICK_CALL* check)(Result**, CheckCallback, int*, intptr_t),
+                       int(TALLOWICK_CALL* release)(Held*), Show show) {
+    SectionOutput out;
+    Result* result = nullptr;
+    int count = 0;
+    out.rc = check(&result, HostCallback, &count, 0);
+    out.json.set("count", Json::Int(count));
+    show(out, result, count);
+    release(result);
+    return out;
+}
+
+// The same for a check of a single record; without a record the section
+// reads "(no result)".
+template <typename Result, typename Held, typename Show>
+SectionOutput RunRecordCheck(int(TALLOWICK_CALL* check)(Result**, CheckCallback, int*, intptr_t),
+                             int(TALLOWICK_CALL* release)(Held*), Show show) {
+    return RunCheck(check, release, [&](SectionOutput& out, const Result* record, int count) {
+        if (record) {
+            show(out, *record, count);
+        } else {
+            out.text += "  (no result)\n";
+        }
+    });
+}
 
 struct Section {
     const char* name;   // command-line name

@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "host.h"
-#include "core/text.h"
 
 namespace host {
 
@@ -10,41 +9,131 @@ std::vector<Section>& Sections() {
     return sections;
 }
 
+// ---- UTF-8 -----------------------------------------------------------------------
+// What is not valid reads as U+FFFD: a surrogate that is not the first or the
+// second half of a pair, and each byte of UTF-8 at which no complete,
+// shortest-form sequence of a scalar value starts (the bytes after it are read
+// anew).
+namespace {
+
+bool IsSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+        return;
+    }
+    static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    int trailing = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    out.push_back(static_cast<char>(kLead[trailing] | (cp >> (6 * trailing))));
+    for (int k = trailing - 1; k >= 0; --k) out.push_back(static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F)));
+}
+
+void AppendUtf16(std::wstring& out, std::uint32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<wchar_t>(cp));
+        return;
+    }
+    cp -= 0x10000;
+    out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+// The length of the UTF-8 sequence that starts at s[i], its scalar value in
+// cp; 0 when no valid sequence starts there.
+std::size_t DecodeUtf8(const std::string& s, std::size_t i, std::uint32_t& cp) {
+    unsigned char lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    std::size_t length = lead < 0xC0 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+    if (length == 0 || s.size() - i < length) return 0;
+    cp = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        unsigned char next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    static const std::uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kShortest[length] || cp > 0x10FFFF || IsSurrogate(cp)) return 0;
+    return length;
+}
+
+}  // namespace
+
 std::string Utf8(const wchar_t* text) {
-    if (!text) return std::string();
-    std::u16string t;
-    for (const wchar_t* p = text; *p; ++p) t.push_back(static_cast<char16_t>(*p));
-    return tallowick::ToUtf8(t);
+    std::string out;
+    if (!text) return out;
+    for (const wchar_t* p = text; *p; ++p) {
+        std::uint32_t cp = static_cast<char16_t>(*p);
+        std::uint32_t next = static_cast<char16_t>(p[1]);
+        if (IsHighSurrogate(cp) && IsLowSurrogate(next)) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+            ++p;
+        } else if (IsSurrogate(cp)) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
 }
 
 std::string Utf8(const std::wstring& text) { return Utf8(text.c_str()); }
 
 std::wstring Wide(const std::string& utf8) {
-    std::u16string t = tallowick::FromUtf8(utf8);
-    return std::wstring(t.begin(), t.end());
+    std::wstring out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t cp = 0;
+        std::size_t length = DecodeUtf8(utf8, i, cp);
+        if (length == 0) {
+            cp = 0xFFFD;
+            length = 1;
+        }
+        AppendUtf16(out, cp);
+        i += length;
+    }
+    return out;
 }
 
 Json Json::Text(const wchar_t* text) { return Str(Utf8(text)); }
 
-static void EscapeTo(std::string& out, const std::string& s) {
-    out.push_back('"');
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof(buf), "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out.push_back(static_cast<char>(c));
-                }
+ByteEscapes MakeEscapes(std::string (*control)(unsigned char c),
+                        std::initializer_list<std::pair<unsigned char, const char*>> named) {
+    ByteEscapes escapes;
+    for (unsigned char c = 0; c < 0x20; ++c) escapes[c] = control(c);
+    for (const auto& [c, replacement] : named) escapes[c] = replacement;
+    return escapes;
+}
+
+std::string Escaped(const std::string& text, const ByteEscapes& escapes) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        const std::string& replacement = escapes[c];
+        if (replacement.empty()) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out += replacement;
         }
     }
+    return out;
+}
+
+// A JSON string: quotes, backslashes and control characters escaped.
+static void EscapeTo(std::string& out, const std::string& s) {
+    static const ByteEscapes escapes = MakeEscapes(
+        [](unsigned char c) {
+            char buf[8];
+            std::snprintf(buf, sizeof(buf), "\\u%04x", c);
+            return std::string(buf);
+        },
+        {{'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}});
+    out.push_back('"');
+    out += Escaped(s, escapes);
     out.push_back('"');
 }
 

@@ -14,24 +14,14 @@
 namespace host {
 namespace {
 
+// Markup characters as entities. Control characters other than tabs and line
+// ends have no place in an HTML document: they read as U+FFFD.
 std::string Esc(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            case '\t': case '\n': case '\r': out.push_back(c); break;
-            default:
-                // Control characters have no place in an HTML document.
-                if ((c >= 0 && c < 0x20) || c == 0x7F) out += "\xEF\xBF\xBD";
-                else out.push_back(c);
-        }
-    }
-    return out;
+    static const ByteEscapes escapes =
+        MakeEscapes([](unsigned char) { return std::string("\xEF\xBF\xBD"); },
+                    {{0x7F, "\xEF\xBF\xBD"}, {'\t', ""}, {'\n', ""}, {'\r', ""}, {'&', "&amp;"}, {'<', "&lt;"},
+                     {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}});
+    return Escaped(s, escapes);
 }
 
 std::string Text(const Json& record, const std::string& key) {

@@ -18,50 +18,33 @@ std::vector<std::string> Devices(const std::string& text) {
     return out;
 }
 
-SectionOutput RunHardware(const Api& api, const Options&) {
-    SectionOutput out;
-    HardwareConfigResult* result = nullptr;
-    int count = 0;
-    out.rc = api.Check_HardwareConfig(&result, HostCallback, &count, 0);
-    out.json.set("count", Json::Int(count));
-    if (!result) {
-        out.text += "  (no result)\n";
-        return out;
-    }
-    const struct {
-        const char* key;
-        const char* label;
-        const wchar_t* value;
-        bool list;
-    } fields[] = {
-        {"szProcessor", "Processor", result->szProcessor, false},
-        {"szMemory", "Memory", result->szMemory, false},
-        {"szDiskDrive", "Disk drives", result->szDiskDrive, true},
-        {"szMonitor", "Monitors", result->szMonitor, true},
-        {"szVideoController", "Video controllers", result->szVideoController, true},
-        {"szSoundDevice", "Sound devices", result->szSoundDevice, true},
-        {"szNetworkAdapter", "Network adapters", result->szNetworkAdapter, true},
-        {"szCdromDrive", "CD-ROM drives", result->szCdromDrive, true},
-        {"szPointingDevice", "Pointing devices", result->szPointingDevice, true},
-    };
+void ShowHardware(SectionOutput& out, const HardwareConfigResult& r, int count) {
+    const Record single = {TextField("szProcessor", "Processor", r.szProcessor),
+                           TextField("szMemory", "Memory", r.szMemory)};
+    const Record deviceLists = {TextField("szDiskDrive", "Disk drives", r.szDiskDrive),
+                                TextField("szMonitor", "Monitors", r.szMonitor),
+                                TextField("szVideoController", "Video controllers", r.szVideoController),
+                                TextField("szSoundDevice", "Sound devices", r.szSoundDevice),
+                                TextField("szNetworkAdapter", "Network adapters", r.szNetworkAdapter),
+                                TextField("szCdromDrive", "CD-ROM drives", r.szCdromDrive),
+                                TextField("szPointingDevice", "Pointing devices", r.szPointingDevice)};
+    SetFields(out.json, single);
+    SetFields(out.json, deviceLists);
     Table table({"Field", "Value"});
-    for (const auto& f : fields) {
-        out.json.set(f.key, Json::Text(f.value));
-        std::string text = Utf8(f.value);
-        if (!f.list || text.empty()) {
-            table.add({f.label, text});
-            continue;
-        }
+    for (const Field& f : single) table.add({f.label, f.text});
+    for (const Field& f : deviceLists) {
         bool first = true;
-        for (const std::string& device : Devices(text)) {
+        for (const std::string& device : Devices(f.text)) {
             table.add({first ? f.label : "", device});
             first = false;
         }
     }
     out.text += table.render();
     if (count == 0) out.text += "  (cancelled before any field was read)\n";
-    api.Release_HardwareConfig(result);
-    return out;
+}
+
+SectionOutput RunHardware(const Api& api, const Options&) {
+    return RunRecordCheck(api.Check_HardwareConfig, api.Release_HardwareConfig, ShowHardware);
 }
 
 SectionRegistrar registrar({"hardware", "Hardware configuration", 30, RunHardware});

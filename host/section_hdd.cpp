@@ -6,38 +6,26 @@
 namespace host {
 namespace {
 
-SectionOutput RunHdd(const Api& api, const Options&) {
-    SectionOutput out;
-    HddNode* list = nullptr;
-    int count = 0;
-    out.rc = api.Check_HDD(&list, HostCallback, &count, 0);
+Record Drive(const HddNode& node) {
+    return {TextField("szRootPath", "Drive", node.szRootPath),
+            TextField("szVolumeLabel", "Label", node.szVolumeLabel),
+            BytesField("ullTotalBytes", "Total", node.ullTotalBytes),
+            BytesField("ullFreeBytes", "Free", node.ullFreeBytes),
+            DashField("szFragmentation", "Fragmentation", node.szFragmentation),
+            DashField("szAdvice", "Advice", node.szAdvice),
+            JsonField("dwReserved", Json::Int(node.dwReserved))};
+}
+
+void ShowHdd(SectionOutput& out, const HddNode* list, int) {
     ClearProgressLine();
-    out.json.set("count", Json::Int(count));
-    Json drives = Json::Array();
-    Table table({"Drive", "Label", "Total", "Free", "Fragmentation", "Advice"});
-    for (const HddNode* node = list; node; node = node->pNext) {
-        Json entry = Json::Object();
-        entry.set("szRootPath", Json::Text(node->szRootPath));
-        entry.set("szVolumeLabel", Json::Text(node->szVolumeLabel));
-        entry.set("ullTotalBytes", Json::Int(static_cast<long long>(node->ullTotalBytes)));
-        entry.set("ullFreeBytes", Json::Int(static_cast<long long>(node->ullFreeBytes)));
-        entry.set("szFragmentation", Json::Text(node->szFragmentation));
-        entry.set("szAdvice", Json::Text(node->szAdvice));
-        entry.set("dwReserved", Json::Int(node->dwReserved));
-        drives.push(std::move(entry));
-        table.add({Utf8(node->szRootPath), Utf8(node->szVolumeLabel), HumanBytes(node->ullTotalBytes),
-                   HumanBytes(node->ullFreeBytes), node->szFragmentation[0] ? Utf8(node->szFragmentation) : "-",
-                   node->szAdvice[0] ? Utf8(node->szAdvice) : "-"});
-    }
-    out.json.set("drives", std::move(drives));
-    if (table.empty()) {
-        out.text += "  (no fixed drive listed)\n";
-    } else {
-        out.text += table.render();
-    }
+    Records drives = ListRecords(list, Drive);
+    out.json.set("drives", drives.json());
+    out.text += drives.text("(no fixed drive listed)");
     if (CancelRequested()) out.text += "  (cancelled: drives after the interruption are not listed)\n";
-    api.Release_HDD(list);
-    return out;
+}
+
+SectionOutput RunHdd(const Api& api, const Options&) {
+    return RunCheck(api.Check_HDD, api.Release_HDD, ShowHdd);
 }
 
 SectionRegistrar registrar({"hdd", "Fixed drives", 40, RunHdd});

@@ -27,16 +27,14 @@ bool Confirm(const std::string& question) {
     return start != std::string::npos && (line[start] == 'y' || line[start] == 'Y');
 }
 
-Json NodeJson(const ShareResourceNode* node) {
-    Json entry = Json::Object();
-    entry.set("szShareName", Json::Text(node->szShareName));
-    entry.set("szPath", Json::Text(node->szPath));
-    entry.set("szType", Json::Text(node->szType));
-    entry.set("szConnections", Json::Text(node->szConnections));
-    entry.set("szRemark", Json::Text(node->szRemark));
-    entry.set("nSelected", Json::Int(node->nSelected));
-    entry.set("nRemoveResult", Json::Int(node->nRemoveResult));
-    return entry;
+Record Share(const ShareResourceNode& node) {
+    return {TextField("szShareName", "Share", node.szShareName),
+            TextField("szPath", "Path", node.szPath),
+            TextField("szType", "Kind", node.szType),
+            TextField("szConnections", "Connections", node.szConnections),
+            TextField("szRemark", "Remark", node.szRemark),
+            JsonField("nSelected", Json::Int(node.nSelected)),
+            JsonField("nRemoveResult", Json::Int(node.nRemoveResult))};
 }
 
 std::string ErrorText(int code) {
@@ -63,66 +61,54 @@ std::vector<std::wstring> MarkShares(ShareResourceNode* list, const std::vector<
     return missing;
 }
 
-SectionOutput RunShares(const Api& api, const Options& options) {
-    SectionOutput out;
-    ShareResourceNode* list = nullptr;
-    int count = 0;
-    out.rc = api.Check_ShareResource(&list, HostCallback, &count, 0);
-    out.json.set("count", Json::Int(count));
-
-    if (!options.removeShares.empty()) {
-        std::vector<std::wstring> missing = MarkShares(list, options.removeShares);
-        Json notShared = Json::Array();
-        for (const std::wstring& name : missing) {
-            notShared.push(Json::Str(Utf8(name)));
-            out.text += "  " + Utf8(name) + ": not shared, nothing to remove\n";
-        }
-        out.json.set("notShared", std::move(notShared));
-        std::string marked;
-        int selected = 0;
+// Marks the shares to remove, asks, removes them and shows each removal.
+void RemoveShares(SectionOutput& out, const Api& api, const Options& options, ShareResourceNode* list) {
+    std::vector<std::wstring> missing = MarkShares(list, options.removeShares);
+    Json notShared = Json::Array();
+    for (const std::wstring& name : missing) {
+        notShared.push(Json::Str(Utf8(name)));
+        out.text += "  " + Utf8(name) + ": not shared, nothing to remove\n";
+    }
+    out.json.set("notShared", std::move(notShared));
+    std::string marked;
+    int selected = 0;
+    for (const ShareResourceNode* node = list; node; node = node->pNext) {
+        if (!node->nSelected) continue;
+        marked += (selected++ ? ", " : "") + Utf8(node->szShareName);
+    }
+    bool go = selected > 0 && (options.yes || Confirm("Stop sharing " + marked + "?"));
+    out.json.set("repaired", Json::Bool(go));
+    if (selected > 0 && !go) {
+        out.text += "  (not confirmed: nothing removed)\n";
+    }
+    if (go) {
+        // The callback shows each share as it is handled; Ctrl+C stops
+        // the removals after the current one.
+        api.Repair_ShareResource(list, HostCallback, 0);
+        ClearProgressLine();
+        Records removals;
         for (const ShareResourceNode* node = list; node; node = node->pNext) {
             if (!node->nSelected) continue;
-            marked += (selected++ ? ", " : "") + Utf8(node->szShareName);
+            removals.add({TextField("szShareName", "Share", node->szShareName),
+                          {"nRemoveResult", "Removal", Json::Int(node->nRemoveResult), ErrorText(node->nRemoveResult)}});
         }
-        bool go = selected > 0 && (options.yes || Confirm("Stop sharing " + marked + "?"));
-        out.json.set("repaired", Json::Bool(go));
-        if (selected > 0 && !go) {
-            out.text += "  (not confirmed: nothing removed)\n";
-        }
-        if (go) {
-            // The callback shows each share as it is handled; Ctrl+C stops
-            // the removals after the current one.
-            api.Repair_ShareResource(list, HostCallback, 0);
-            ClearProgressLine();
-            Table results({"Share", "Removal"});
-            Json removals = Json::Array();
-            for (const ShareResourceNode* node = list; node; node = node->pNext) {
-                if (!node->nSelected) continue;
-                Json entry = Json::Object();
-                entry.set("szShareName", Json::Text(node->szShareName));
-                entry.set("nRemoveResult", Json::Int(node->nRemoveResult));
-                removals.push(std::move(entry));
-                results.add({Utf8(node->szShareName), ErrorText(node->nRemoveResult)});
-            }
-            out.json.set("removals", std::move(removals));
-            out.text += results.render();
-            if (CancelRequested()) out.text += "  (interrupted: the shares after the last one shown were left)\n";
-        }
-        out.text += "\n";
+        out.json.set("removals", removals.json());
+        out.text += removals.text("");
+        if (CancelRequested()) out.text += "  (interrupted: the shares after the last one shown were left)\n";
     }
+    out.text += "\n";
+}
 
-    Json shares = Json::Array();
-    Table table({"Share", "Path", "Kind", "Connections", "Remark"});
-    for (const ShareResourceNode* node = list; node; node = node->pNext) {
-        shares.push(NodeJson(node));
-        table.add({Utf8(node->szShareName), Utf8(node->szPath), Utf8(node->szType), Utf8(node->szConnections),
-                   Utf8(node->szRemark)});
-    }
-    out.json.set("shares", std::move(shares));
-    if (!options.removeShares.empty() && !table.empty()) out.text += "  Shares as listed before the removal:\n";
-    out.text += table.empty() ? "  (no shared folder listed)\n" : table.render();
-    api.Release_ShareResource(list);
-    return out;
+SectionOutput RunShares(const Api& api, const Options& options) {
+    auto show = [&](SectionOutput& out, ShareResourceNode* list, int) {
+        bool removing = !options.removeShares.empty();
+        if (removing) RemoveShares(out, api, options, list);
+        Records shares = ListRecords(list, Share);
+        out.json.set("shares", shares.json());
+        if (removing && !shares.empty()) out.text += "  Shares as listed before the removal:\n";
+        out.text += shares.text("(no shared folder listed)");
+    };
+    return RunCheck(api.Check_ShareResource, api.Release_ShareResource, show);
 }
 
 SectionRegistrar registrar({"shares", "Shared folders", 80, RunShares});

@@ -5,51 +5,34 @@
 namespace host {
 namespace {
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+Record PagingFile(const PagingFileNode& node) {
+    return {TextField("szDrive", "Drive", node.szDrive),
+            NumberField("llInitialSize", "Initial (MB)", node.llInitialSize),
+            NumberField("llMaximumSize", "Maximum (MB)", node.llMaximumSize)};
+}
+
+// A variable without a value has null in the JSON.
+Record Variable(const EnvironmentVariableNode& node) {
+    return {TextField("szName", "Name", node.szName),
+            {"pszValue", "Value", node.pszValue ? Json::Text(node.pszValue) : Json::Null(), Utf8(node.pszValue)}};
+}
+
+void ShowSysInfo(SectionOutput& out, const SysInfoResult& r, int count) {
+    ShowRecord(out, {QuotedField("szOsName", "Operating system", r.szOsName),
+                     TextField("szIeVersion", "Internet Explorer", r.szIeVersion)});
+
+    Records paging = ListRecords(r.pPagingFiles, PagingFile);
+    out.json.set("pPagingFiles", paging.json());
+    out.text += "  Paging files:\n" + paging.text("(none)", "    ");
+
+    Records environment = ListRecords(r.pEnvironment, Variable);
+    out.json.set("pEnvironment", environment.json());
+    out.text += "  System environment:\n" + environment.text("(none)", "    ");
+    out.text += "  Count: " + std::to_string(count) + "\n";
+}
 
 SectionOutput RunSysInfo(const Api& api, const Options&) {
-    SectionOutput out;
-    SysInfoResult* result = nullptr;
-    int count = 0;
-    out.rc = api.Check_SysInfo(&result, HostCallback, &count, 0);
-    out.json.set("count", Json::Int(count));
-    if (!result) {
-        out.text += "  (no result)\n";
-        return out;
-    }
-    out.json.set("szOsName", Json::Text(result->szOsName));
-    out.json.set("szIeVersion", Json::Text(result->szIeVersion));
-    out.text += "  Operating system:   " + Quoted(Utf8(result->szOsName)) + "\n";
-    out.text += "  Internet Explorer:  " + Utf8(result->szIeVersion) + "\n";
-
-    Json paging = Json::Array();
-    Table pagingTable({"Drive", "Initial (MB)", "Maximum (MB)"});
-    for (const PagingFileNode* n = result->pPagingFiles; n; n = n->pNext) {
-        paging.push(Json::Object()
-                        .set("szDrive", Json::Text(n->szDrive))
-                        .set("llInitialSize", Json::Int(n->llInitialSize))
-                        .set("llMaximumSize", Json::Int(n->llMaximumSize)));
-        pagingTable.add({Utf8(n->szDrive), std::to_string(n->llInitialSize), std::to_string(n->llMaximumSize)});
-    }
-    out.json.set("pPagingFiles", std::move(paging));
-    out.text += "  Paging files:\n";
-    out.text += pagingTable.empty() ? "    (none)\n" : pagingTable.render("    ");
-
-    Json environment = Json::Array();
-    Table environmentTable({"Name", "Value"});
-    for (const EnvironmentVariableNode* n = result->pEnvironment; n; n = n->pNext) {
-        environment.push(Json::Object()
-                             .set("szName", Json::Text(n->szName))
-                             .set("pszValue", n->pszValue ? Json::Text(n->pszValue) : Json::Null()));
-        environmentTable.add({Utf8(n->szName), n->pszValue ? Utf8(n->pszValue) : ""});
-    }
-    out.json.set("pEnvironment", std::move(environment));
-    out.text += "  System environment:\n";
-    out.text += environmentTable.empty() ? "    (none)\n" : environmentTable.render("    ");
-    out.text += "  Count: " + std::to_string(count) + "\n";
-
-    api.Release_SysInfo(result);
-    return out;
+    return RunRecordCheck(api.Check_SysInfo, api.Release_SysInfo, ShowSysInfo);
 }
 
 SectionRegistrar registrar({"sysinfo", "System information", 10, RunSysInfo});
