@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/text.h"
 #include "host.h"
 
 namespace {
@@ -15,6 +16,28 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
     std::size_t n = 0;
     for (std::size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1)) ++n;
     return n;
+}
+
+// The host converts texts itself, as any host would; it must give what the
+// library's own conversion gives, broken input included.
+TEST(HostReport, Utf8ConversionMatchesTheLibrarys) {
+    const std::wstring wide[] = {
+        L"", L"plain", L"\u4E2D\u6587", L"\U0001F600", std::wstring(1, wchar_t(0xD800)),
+        std::wstring(1, wchar_t(0xDC00)) + L"x", std::wstring{wchar_t(0xD83D), L'a', wchar_t(0xDE00)},
+        std::wstring{L'a', wchar_t(0xDBFF)}, L"\u00E9\u20AC",
+    };
+    for (const std::wstring& w : wide) {
+        EXPECT_EQ(host::Utf8(w), tallowick::ToUtf8(tallowick::TextView(reinterpret_cast<const char16_t*>(w.c_str()), w.size())))
+            << "UTF-16 input of " << w.size() << " units";
+    }
+    const std::string narrow[] = {
+        "", "plain", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE2\x82" "A", "\xC0\xAF", "\xED\xA0\x80",
+        "\xF4\x90\x80\x80", "\x80\xBF", "\xFF", "a\xF0\x9F\x98", "\xE0\x80\xAF",
+    };
+    for (const std::string& n : narrow) {
+        const tallowick::Text expected = tallowick::FromUtf8(n);
+        EXPECT_EQ(host::Wide(n), std::wstring(expected.begin(), expected.end())) << "UTF-8 input " << n;
+    }
 }
 
 TEST(HostReport, ParseKilobytes) {
