@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/registry_reader.h"
 #include "network/netconfig.h"
 #include "network/shares.h"
 #include "software/installed_apps.h"

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "core/host_callback.h"
+
 #include "disk/defrag_report.h"
 #include "disk/hdd_check.h"
 
@@ -12,10 +14,6 @@ constexpr int kLetters = 26;
 constexpr std::size_t kRootBound = 4;
 constexpr std::size_t kFieldBound = 260;
 
-int Poll(CheckCallback callback, const wchar_t* status, intptr_t context) {
-    return callback(status, -1, -1, -1, -1, context, nullptr, 0, nullptr);
-}
-
 }  // namespace
 
 HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback) {
@@ -23,9 +21,10 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
     DWORD mask = GetLogicalDrives();
     if (mask == 0) return nullptr;
 
+    const HostCallback host(callback, context);
     ListBuilder<HddNode> built;
     for (int i = 0; i < kLetters; ++i) {
-        if (callback && Poll(callback, nullptr, context) != 0) break;
+        if (host.CancelRequested()) break;
         if ((mask & (1u << i)) == 0) continue;
 
         wchar_t root[kRootBound] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', 0};
@@ -42,12 +41,12 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
                                   kFieldBound)) {
             label[kFieldBound - 1] = 0;
             CopyField(node->szVolumeLabel, label, kFieldBound);
-            if (callback) {
+            if (host) {
                 Text progress = ProgressText(ViewOf(root));
-                Poll(callback, W(progress.c_str()), context);  // the answer is not a cancel request
+                host.Ask(W(progress.c_str()));  // the answer is not a cancel request
             }
             std::int32_t percent = 0, recommend = 0;
-            if (AnalyzeFragmentation(root, callback, context, &percent, &recommend)) {
+            if (AnalyzeFragmentation(root, host, &percent, &recommend)) {
                 CopyField(node->szFragmentation, FragmentationText(percent), kFieldBound);
                 CopyField(node->szAdvice, AdviceText(recommend != 0), kFieldBound);
             }

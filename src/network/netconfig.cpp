@@ -2,16 +2,6 @@
 
 namespace tallowick {
 
-namespace {
-
-Text Bounded(const Text& text) {
-    char16_t field[kNetConfigTextBound];
-    std::size_t n = CopyBounded(field, kNetConfigTextBound, text);
-    return Text(field, n);
-}
-
-}  // namespace
-
 const char16_t* AdapterTypeLabel(std::uint32_t type) {
     switch (type) {
         case 1: return u"MIB_IF_TYPE_OTHER";
@@ -34,10 +24,10 @@ std::size_t FieldTextLength(const char* field, std::size_t width) {
 
 NetConfigRow MakeNetConfigRow(const AdapterFacts& adapter) {
     NetConfigRow row;
-    row.description = Bounded(adapter.description);
-    row.type = Bounded(AdapterTypeLabel(adapter.type));
-    row.ipAddress = Bounded(adapter.ipAddress);
-    row.subnetMask = Bounded(adapter.ipMask);
+    row.description = BoundedText(adapter.description, kNetConfigTextBound);
+    row.type = BoundedText(AdapterTypeLabel(adapter.type), kNetConfigTextBound);
+    row.ipAddress = BoundedText(adapter.ipAddress, kNetConfigTextBound);
+    row.subnetMask = BoundedText(adapter.ipMask, kNetConfigTextBound);
     return row;
 }
 

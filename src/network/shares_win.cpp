@@ -6,6 +6,7 @@
 
 #include <new>
 
+#include "core/host_callback.h"
 #include "network/shares.h"
 #include "network/checks.h"
 
@@ -66,6 +67,7 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
 }
 
 int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_t context) {
+    const HostCallback host(callback, context);
     RemoveSelectedShares(
         list,
         [](ShareResourceNode& node) -> std::uint32_t {
@@ -75,10 +77,7 @@ int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_
             CopyBounded(U16(name), 261, TextView(U16(node.szShareName), BoundedLength(U16(node.szShareName), 261)));
             return NetShareDel(nullptr, name, 0);
         },
-        [&](ShareResourceNode& node) -> int {
-            if (!callback) return 0;
-            return callback(node.szShareName, -1, -1, -1, -1, context, nullptr, 0, nullptr);
-        });
+        [&](ShareResourceNode& node) -> int { return host.Ask(node.szShareName); });
     return 0;
 }
 

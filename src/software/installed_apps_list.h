@@ -12,7 +12,4 @@ constexpr const wchar_t* kUninstallKeyPath = L"Software\\Microsoft\\Windows\\Cur
 // key cannot be opened). `count`, when given, receives the number of nodes.
 InstalledAppNode* ListInstalledApps(int* count);
 
-// True when a node of `list` has exactly this display name and publisher.
-bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher);
-
 }  // namespace tallowick

@@ -116,22 +116,7 @@ bool IsServicePack6(const VersionFacts& f) {
     return f.major == 4 && EqualsIgnoreCase(f.servicePack, u"Service Pack 6");
 }
 
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
-
 }  // namespace
-
-bool EqualsIgnoreCase(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
-
-Text RegistryDataText(const char16_t* data, std::size_t bytes) {
-    if (!data) return Text();
-    return Text(data, BoundedLength(data, bytes / 2));
-}
 
 bool FamilyNeedsStoredProductType(const VersionFacts& f) {
     if (!IsNt(f) || f.extended) return false;

@@ -67,13 +67,4 @@ std::int32_t ClassifyOsFamily(const VersionFacts& facts);
 // what was appended so far).
 int BuildOsDisplayName(const VersionFacts& facts, Text& name);
 
-// Case-insensitive comparison of the ASCII letters; every other unit compares
-// as it is.
-bool EqualsIgnoreCase(TextView a, TextView b);
-
-// The text of registry data read into a buffer without a type check: up to the
-// first zero unit within `bytes` (an odd last byte is dropped), whether or not
-// the data carries a terminator.
-Text RegistryDataText(const char16_t* data, std::size_t bytes);
-
 }  // namespace tallowick
