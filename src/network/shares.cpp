@@ -7,7 +7,8 @@ ShareRow MakeShareRow(const ShareEntry& entry) {
     row.name = BoundedText(entry.name, kShareTextBound);
     row.path = BoundedText(entry.path, kShareTextBound);
     row.kind = BoundedText(kShareKindText, kShareTextBound);
-    // "%d": the platform's unsigned count read as a signed 32-bit value.
+    // "%d": the platform's unsigned count read as a signed 32-bit value, kept
+    // on purpose for hosts.
     row.connections = FormatInt(static_cast<std::int32_t>(entry.currentUses));
     row.remark = BoundedText(entry.remark, kShareTextBound);
     return row;

@@ -49,16 +49,14 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
     try {
         CollectShares([&](ShareBatch& batch) { FetchShareBatch(resume, batch); },
                       [&](const ShareEntry& entry) {
-                          ShareRow row = MakeShareRow(entry);
-                          ShareResourceNode* node = new (std::nothrow) ShareResourceNode();
-                          if (!node) return;
-                          CopyField(node->szShareName, row.name, kShareTextBound);
-                          CopyField(node->szPath, row.path, kShareTextBound);
-                          CopyField(node->szType, row.kind, kShareTextBound);
-                          CopyField(node->szConnections, row.connections, kShareTextBound);
-                          CopyField(node->szRemark, row.remark, kShareTextBound);
-                          ++*count;
-                          built.Append(node);
+                          const ShareRow row = MakeShareRow(entry);
+                          AppendNewNode(built, count, [&](ShareResourceNode& node) {
+                              CopyField(node.szShareName, row.name, kShareTextBound);
+                              CopyField(node.szPath, row.path, kShareTextBound);
+                              CopyField(node.szType, row.kind, kShareTextBound);
+                              CopyField(node.szConnections, row.connections, kShareTextBound);
+                              CopyField(node.szRemark, row.remark, kShareTextBound);
+                          });
                       });
     } catch (const std::bad_alloc&) {
     }
@@ -78,12 +76,11 @@ int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_
             return NetShareDel(nullptr, name, 0);
         },
         [&](ShareResourceNode& node) -> int { return host.Ask(node.szShareName); });
+    // Code 0 whatever was removed: each node carries its own result (kept on
+    // purpose for hosts).
     return 0;
 }
 
-int ReleaseShareResource(ShareResourceNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseShareResource(ShareResourceNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -218,9 +218,6 @@ int CheckProcess(ProcessNode** result, int* count) {
     return 0;
 }
 
-int ReleaseProcess(ProcessNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseProcess(ProcessNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -16,7 +16,8 @@ constexpr std::size_t kAppTextUnits = 256;
 constexpr std::size_t kAppTextBytes = kAppTextUnits * 2;
 constexpr std::size_t kAppFieldBound = 260;
 
-// Publisher of an entry that has none: "(未知)".
+// Publisher of an entry that has none: "(未知)", in Chinese on purpose (hosts
+// compare it).
 constexpr const char16_t* kUnknownPublisher = u"(未知)";
 
 // The uninstall entries never listed: product codes of runtime and update

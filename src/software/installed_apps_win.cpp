@@ -66,20 +66,23 @@ void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps
                 publisherText = kUnknownPublisher;
             }
 
-            if (listed.Contains(displayName, publisherText)) continue;
-            InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
-            if (!node) continue;
-            CopyField(node->szDisplayName, displayName, kAppFieldBound);
-            CopyField(node->szPublisher, publisherText, kAppFieldBound);
-            listed.Add(displayName, publisherText);
-            if (count) ++*count;
-            list.Append(node);
+            AppendListedApp(list, listed, displayName, publisherText, count);
         }
     } catch (const std::bad_alloc&) {
     }
 }
 
 }  // namespace
+
+bool AppendListedApp(ListBuilder<InstalledAppNode>& list, ListedApps& listed, TextView displayName,
+                     TextView publisher, int* count) {
+    if (listed.Contains(displayName, publisher)) return false;
+    return AppendNewNode(list, count, [&](InstalledAppNode& node) {
+               CopyField(node.szDisplayName, displayName, kAppFieldBound);
+               CopyField(node.szPublisher, publisher, kAppFieldBound);
+               listed.Add(displayName, publisher);
+           }) != nullptr;
+}
 
 InstalledAppNode* ListInstalledApps(int* count) {
     if (count) *count = 0;
@@ -101,9 +104,6 @@ int CheckInstalledApps(InstalledAppNode** result, int* count) {
     return 0;
 }
 
-int ReleaseInstalledApps(InstalledAppNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseInstalledApps(InstalledAppNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -14,6 +14,7 @@ bool IsServerType(std::uint8_t productType) {
 }
 
 // The piece "%s (Build %d) ": the build is the low word, printed unsigned.
+// The blank behind it ends every NT name: kept on purpose, hosts compare it.
 Text BuildPiece(TextView servicePack, std::uint32_t build) {
     Text piece(servicePack);
     piece += u" (Build ";
@@ -164,7 +165,8 @@ std::int32_t ClassifyOsFamily(const VersionFacts& f) {
         return OsUnknown;
     }
 
-    // Without extended information the stored product type decides, with case.
+    // Without extended information the stored product type decides, with case
+    // (the display name compares it without): kept on purpose.
     if (!f.storedProductType) return OsUnknown;
     const Text& type = *f.storedProductType;
     if (type == u"WINNT") return OsNt4Workstation;

@@ -1,6 +1,6 @@
 // The facts about the running Windows version that the OS family and the
 // display name are derived from, and the two derivations. Nothing here asks
-// the system: os_version_win.cpp reads the facts, and the tests make them up.
+// the system: os_version_reader_win.cpp reads the facts, and the tests make them up.
 #pragma once
 
 #include <cstdint>
