@@ -4,12 +4,20 @@
 
 namespace tallowick {
 
-std::size_t BoundedLength(const char16_t* text, std::size_t limit) {
+namespace {
+
+template <typename Char>
+std::size_t BoundedLengthOf(const Char* text, std::size_t limit) {
     if (!text) return 0;
     std::size_t n = 0;
     while (n < limit && text[n] != 0) ++n;
     return n;
 }
+
+}  // namespace
+
+std::size_t BoundedLength(const char16_t* text, std::size_t limit) { return BoundedLengthOf(text, limit); }
+std::size_t BoundedLength(const char* text, std::size_t limit) { return BoundedLengthOf(text, limit); }
 
 std::size_t CopyBounded(char16_t* dst, std::size_t bound, TextView src) {
     if (!dst || bound == 0) return 0;

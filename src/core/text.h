@@ -14,8 +14,11 @@ namespace tallowick {
 using Text = std::u16string;
 using TextView = std::u16string_view;
 
-// Length of a zero-terminated text, reading at most `limit` units.
+// Length of a zero-terminated text, reading at most `limit` units (bytes for
+// 8-bit text, such as the fixed byte fields of platform records, which lack
+// a terminator when the text fills them). Null has length 0.
 std::size_t BoundedLength(const char16_t* text, std::size_t limit);
+std::size_t BoundedLength(const char* text, std::size_t limit);
 
 // Copies `src` into `dst`, writing at most `bound` units including the
 // terminator (bound 0 writes nothing). The text is always terminated and a

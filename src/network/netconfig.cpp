@@ -15,13 +15,6 @@ const char16_t* AdapterTypeLabel(std::uint32_t type) {
     }
 }
 
-std::size_t FieldTextLength(const char* field, std::size_t width) {
-    if (!field) return 0;
-    std::size_t n = 0;
-    while (n < width && field[n] != 0) ++n;
-    return n;
-}
-
 NetConfigRow MakeNetConfigRow(const AdapterFacts& adapter) {
     NetConfigRow row;
     row.description = BoundedText(adapter.description, kNetConfigTextBound);

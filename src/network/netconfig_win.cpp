@@ -14,7 +14,7 @@ namespace {
 // array; a text that fills its array is read no further than the array.
 template <std::size_t N>
 Text AnsiField(const char (&field)[N]) {
-    return FromAnsi(field, FieldTextLength(field, N));
+    return FromAnsi(field, N);
 }
 
 AdapterFacts FactsOf(const IP_ADAPTER_INFO& adapter) {

@@ -16,6 +16,26 @@ struct CopyCase {
     Text expected;
 };
 
+// Fixed byte fields of platform records (the adapter texts) hold their text
+// with a terminator, or without one when it fills them.
+TEST(BoundedLength, StopsAtTheTerminatorOrTheFieldEnd) {
+    const char terminated[8] = {'1', '0', '.', '0', 0, 'x', 'x', 'x'};
+    const char full[4] = {'a', 'b', 'c', 'd'};  // no terminator inside
+    const struct {
+        const char* name;
+        const char* field;
+        std::size_t width;
+        std::size_t length;
+    } cases[] = {
+        {"terminated", terminated, sizeof terminated, 4},
+        {"full", full, sizeof full, 4},
+        {"empty", "", 4, 0},
+        {"null", nullptr, 4, 0},
+        {"no width", full, 0, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BoundedLength(c.field, c.width), c.length) << c.name;
+}
+
 TEST(CopyBounded, BoundsCountTheTerminator) {
     const CopyCase cases[] = {
         {"fits", u"abc", 10, u"abc"},
