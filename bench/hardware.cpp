@@ -144,11 +144,11 @@ int ColdParts() {
     tallowick::CLocalHardwareInfo info;
     std::printf("  first query (disk drives) %8.2f ms\n", TimeOnce([&] {
         wchar_t f[1025] = {};
-        tallowick::GetDiskDriveInfo(info, f);
+        tallowick::RunDeviceQuery(info, tallowick::kDiskDriveQuery, f);
     }));
     std::printf("  second query (monitors)   %8.2f ms\n", TimeOnce([&] {
         wchar_t f[1025] = {};
-        tallowick::GetDesktopMonitorInfo(info, f);
+        tallowick::RunDeviceQuery(info, tallowick::kDesktopMonitorQuery, f);
     }));
     return 0;
 }
@@ -203,13 +203,13 @@ int main(int argc, char** argv) {
             HardwareConfigResult* r = new HardwareConfigResult();
             {
                 tallowick::CLocalHardwareInfo info;
-                tallowick::GetDiskDriveInfo(info, r->szDiskDrive);
-                tallowick::GetDesktopMonitorInfo(info, r->szMonitor);
-                tallowick::GetVideoControllerInfo(info, r->szVideoController);
-                tallowick::GetSoundDeviceInfo(info, r->szSoundDevice);
-                tallowick::GetNetworkAdapterInfo(info, r->szNetworkAdapter);
-                tallowick::GetCdromDriveInfo(info, r->szCdromDrive);
-                tallowick::GetPointingDeviceInfo(info, r->szPointingDevice);
+                tallowick::RunDeviceQuery(info, tallowick::kDiskDriveQuery, r->szDiskDrive);
+                tallowick::RunDeviceQuery(info, tallowick::kDesktopMonitorQuery, r->szMonitor);
+                tallowick::RunDeviceQuery(info, tallowick::kVideoControllerQuery, r->szVideoController);
+                tallowick::RunDeviceQuery(info, tallowick::kSoundDeviceQuery, r->szSoundDevice);
+                tallowick::RunDeviceQuery(info, tallowick::kNetworkAdapterQuery, r->szNetworkAdapter);
+                tallowick::RunDeviceQuery(info, tallowick::kCdromDriveQuery, r->szCdromDrive);
+                tallowick::RunDeviceQuery(info, tallowick::kPointingDeviceQuery, r->szPointingDevice);
             }
             delete r;
         }));

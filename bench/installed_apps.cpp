@@ -68,12 +68,20 @@ int Length(const InstalledAppNode* list) {
     return n;
 }
 
+// Whether a node of `list` holds exactly this pair, by a walk of the list.
+bool ListedByWalking(const InstalledAppNode* list, const std::wstring& name, const std::wstring& publisher) {
+    for (const InstalledAppNode* node = list; node; node = node->pNext) {
+        if (name == node->szDisplayName && publisher == node->szPublisher) return true;
+    }
+    return false;
+}
+
 // List building from ready texts, the old way: walk for the duplicate, walk
 // for the tail.
 InstalledAppNode* BuildByWalking(const std::vector<std::pair<std::wstring, std::wstring>>& entries) {
     InstalledAppNode* head = nullptr;
     for (const auto& e : entries) {
-        if (IsDuplicateApp(head, e.first.c_str(), e.second.c_str())) continue;
+        if (ListedByWalking(head, e.first, e.second)) continue;
         InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
         if (!node) continue;
         CopyField(node->szDisplayName, e.first.c_str(), kAppFieldBound);
@@ -90,14 +98,7 @@ InstalledAppNode* BuildIndexed(const std::vector<std::pair<std::wstring, std::ws
     ListBuilder<InstalledAppNode> list;
     ListedApps listed;
     for (const auto& e : entries) {
-        TextView name = ViewOf(e.first.c_str()), publisher = ViewOf(e.second.c_str());
-        if (listed.Contains(name, publisher)) continue;
-        InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
-        if (!node) continue;
-        CopyField(node->szDisplayName, name, kAppFieldBound);
-        CopyField(node->szPublisher, publisher, kAppFieldBound);
-        listed.Add(name, publisher);
-        list.Append(node);
+        AppendListedApp(list, listed, ViewOf(e.first.c_str()), ViewOf(e.second.c_str()), nullptr);
     }
     return list.head();
 }

@@ -49,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (field[i] != u'#') __builtin_trap();  // nothing written past the bound
     }
     Text text(input.begin(), input.end());
-    std::int64_t bytes = ParseDecimalInt64(text);
+    std::int64_t bytes = LeadingInt64(text);
     Text sizeText = FormatDiskSize(bytes);
     if (sizeText.size() < 7 || sizeText.compare(sizeText.size() - 3, 3, u"GB ") != 0) __builtin_trap();
     (void)DiskInstanceText(sizeText, text);
-    (void)FormatMemoryText(static_cast<std::uint64_t>(bytes));
+    (void)FormatMegabytes(static_cast<std::uint64_t>(bytes));
     return 0;
 }

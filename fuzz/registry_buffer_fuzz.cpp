@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/registry_reader.h"
 #include "network/netconfig.h"
 #include "network/shares.h"
 #include "software/installed_apps.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A fixed byte field without a terminator.
     std::vector<char> field(rest, rest + restSize);
-    std::size_t length = FieldTextLength(field.data(), field.size());
+    std::size_t length = BoundedLength(field.data(), field.size());
     if (length > field.size()) __builtin_trap();
 
     AdapterFacts adapter;

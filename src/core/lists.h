@@ -2,6 +2,9 @@
 // head. Every list the library hands to a host is built and freed here.
 #pragma once
 
+#include <memory>
+#include <new>
+
 namespace tallowick {
 
 // A singly linked list under construction that remembers its tail, so that
@@ -25,6 +28,19 @@ private:
     Node* tail_ = nullptr;
 };
 
+// Makes a zero-filled node, has `fill` fill it, counts it in `*count` (when
+// given) and appends it. Out of memory for the node appends and counts
+// nothing and returns null; a node whose filling throws is freed.
+template <typename Node, typename Fill>
+Node* AppendNewNode(ListBuilder<Node>& list, int* count, Fill&& fill) {
+    std::unique_ptr<Node> node(new (std::nothrow) Node());
+    if (!node) return nullptr;
+    fill(*node);
+    if (count) ++*count;
+    list.Append(node.get());
+    return node.release();
+}
+
 // Frees a list from its head, reading each node's link before freeing it.
 template <typename Node>
 void FreeList(Node* head) {
@@ -33,6 +49,13 @@ void FreeList(Node* head) {
         delete head;
         head = next;
     }
+}
+
+// The release of a list check: frees the list (null included) and answers 0.
+template <typename Node>
+int ReleaseList(Node* head) {
+    FreeList(head);
+    return 0;
 }
 
 }  // namespace tallowick

@@ -53,4 +53,13 @@ int SplitRegistryPath(const char16_t* path, RegistryRoot* root,
     return kRegistryOk;
 }
 
+Text RegistryBufferText(const char16_t* buffer, std::size_t units, std::size_t bytesRead) {
+    if (!buffer || units == 0) return Text();
+    // The last unit is the terminator's place: a value of the whole buffer's
+    // size loses its last unit rather than running past the buffer.
+    std::size_t limit = units - 1;
+    if (bytesRead / 2 < limit) limit = bytesRead / 2;
+    return Text(buffer, BoundedLength(buffer, limit));
+}
+
 }  // namespace tallowick

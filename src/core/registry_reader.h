@@ -1,5 +1,6 @@
 // Reads one registry string value named by a full path such as
-// "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Version".
+// "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Version", and the
+// text of registry data that a check read into a buffer of its own.
 #pragma once
 
 #include <cstdint>
@@ -43,5 +44,13 @@ int SplitRegistryPath(const char16_t* path, RegistryRoot* root,
 // units). The destination is neither cleared nor terminated by the reader;
 // code 4 leaves the value's raw data there. Codes as RegistryReadCode.
 int ReadRegistryString(const char16_t* path, char16_t* destination);
+
+// The text of a value read into a buffer of `units` units, of which the
+// platform reported `bytesRead` bytes, with or without a type check: up to
+// its first terminator, no further than the bytes read (a value stored
+// without terminator leaves whatever the buffer held behind it; an odd last
+// byte is dropped), and never past the buffer's last unit (a value that fills
+// the whole buffer has no room for a terminator). No buffer gives no text.
+Text RegistryBufferText(const char16_t* buffer, std::size_t units, std::size_t bytesRead);
 
 }  // namespace tallowick

@@ -1,13 +1,23 @@
 #include "core/text.h"
 
+#include <limits>
+
 namespace tallowick {
 
-std::size_t BoundedLength(const char16_t* text, std::size_t limit) {
+namespace {
+
+template <typename Char>
+std::size_t BoundedLengthOf(const Char* text, std::size_t limit) {
     if (!text) return 0;
     std::size_t n = 0;
     while (n < limit && text[n] != 0) ++n;
     return n;
 }
+
+}  // namespace
+
+std::size_t BoundedLength(const char16_t* text, std::size_t limit) { return BoundedLengthOf(text, limit); }
+std::size_t BoundedLength(const char* text, std::size_t limit) { return BoundedLengthOf(text, limit); }
 
 std::size_t CopyBounded(char16_t* dst, std::size_t bound, TextView src) {
     if (!dst || bound == 0) return 0;
@@ -36,6 +46,65 @@ std::size_t AppendBounded(char16_t* dst, std::size_t bound, TextView src) {
     return have + CopyBounded(dst + have, bound - have, src);
 }
 
+Text BoundedText(TextView src, std::size_t bound) {
+    if (bound == 0) return Text();
+    Text field(bound, u'\0');
+    field.resize(CopyBounded(&field[0], bound, src));
+    return field;
+}
+
+namespace {
+
+template <typename Char>
+std::int64_t LeadingInt64Of(std::basic_string_view<Char> text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsAsciiSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == Char('+') || text[i] == Char('-'))) {
+        negative = text[i] == Char('-');
+        ++i;
+    }
+    // The magnitude may reach 2^63 for the most negative value.
+    const std::uint64_t limit = negative
+        ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
+        : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    std::uint64_t magnitude = 0;
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
+        unsigned digit = static_cast<unsigned>(text[i] - Char('0'));
+        if (magnitude > (limit - digit) / 10) {
+            magnitude = limit;  // out of range: the nearest limit
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative) return static_cast<std::int64_t>(magnitude);
+    if (magnitude == limit) return std::numeric_limits<std::int64_t>::min();
+    return -static_cast<std::int64_t>(magnitude);
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+}  // namespace
+
+std::int64_t LeadingInt64(TextView text) { return LeadingInt64Of(text); }
+std::int64_t LeadingInt64(std::string_view text) { return LeadingInt64Of(text); }
+std::int32_t LeadingInt32(TextView text) { return ClampToInt32(LeadingInt64Of(text)); }
+std::int32_t LeadingInt32(std::string_view text) { return ClampToInt32(LeadingInt64Of(text)); }
+
+bool EqualsIgnoreCase(TextView a, TextView b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    }
+    return true;
+}
+
 Text FormatInt(std::int64_t value) {
     char16_t buf[24];
     int i = 24;
@@ -49,11 +118,8 @@ Text FormatInt(std::int64_t value) {
     return Text(buf + i, buf + 24);
 }
 
-Text Widen(std::string_view ascii) {
-    Text out;
-    out.reserve(ascii.size());
-    for (unsigned char c : ascii) out.push_back(c < 0x80 ? c : 0xFFFD);
-    return out;
+Text FormatMegabytes(std::uint64_t totalBytes) {
+    return FormatInt(static_cast<std::int64_t>(totalBytes >> 20)) + u" MB";
 }
 
 std::string ToUtf8(TextView text) {

@@ -12,9 +12,7 @@ bool RunsUnderWow64() {
 }
 
 Text FromAnsi(const char* text, std::size_t limit) {
-    if (!text || limit == 0) return Text();
-    std::size_t n = 0;
-    while (n < limit && text[n] != 0) ++n;
+    std::size_t n = BoundedLength(text, limit);
     if (n == 0) return Text();
     int len = static_cast<int>(n);
     int need = MultiByteToWideChar(CP_ACP, 0, text, len, nullptr, 0);

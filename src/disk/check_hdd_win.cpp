@@ -1,6 +1,6 @@
 #include "core/win_util.h"  // windows.h first
 
-#include <new>
+#include "core/host_callback.h"
 
 #include "disk/defrag_report.h"
 #include "disk/hdd_check.h"
@@ -12,8 +12,33 @@ constexpr int kLetters = 26;
 constexpr std::size_t kRootBound = 4;
 constexpr std::size_t kFieldBound = 260;
 
-int Poll(CheckCallback callback, const wchar_t* status, intptr_t context) {
-    return callback(status, -1, -1, -1, -1, context, nullptr, 0, nullptr);
+// One fixed drive's node: label, fragmentation figures (with the progress
+// text shown first) and sizes.
+void FillDriveNode(const wchar_t* root, const HostCallback& host, HddNode& node) {
+    CopyField(node.szRootPath, root, kRootBound);
+
+    wchar_t label[kFieldBound] = {};
+    wchar_t fileSystem[kFieldBound] = {};
+    DWORD serial = 0, maxComponent = 0, flags = 0;
+    if (GetVolumeInformationW(root, label, kFieldBound, &serial, &maxComponent, &flags, fileSystem, kFieldBound)) {
+        label[kFieldBound - 1] = 0;
+        CopyField(node.szVolumeLabel, label, kFieldBound);
+        if (host) {
+            Text progress = ProgressText(ViewOf(root));
+            // The answer is not a cancel request: kept on purpose for hosts.
+            host.Ask(W(progress.c_str()));
+        }
+        std::int32_t percent = 0, recommend = 0;
+        if (AnalyzeFragmentation(root, host, &percent, &recommend)) {
+            CopyField(node.szFragmentation, FragmentationText(percent), kFieldBound);
+            CopyField(node.szAdvice, AdviceText(recommend != 0), kFieldBound);
+        }
+    }
+
+    ULARGE_INTEGER total = {}, free = {};
+    GetDiskFreeSpaceExW(root, nullptr, &total, &free);
+    node.ullTotalBytes = total.QuadPart;
+    node.ullFreeBytes = free.QuadPart;
 }
 
 }  // namespace
@@ -23,43 +48,16 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
     DWORD mask = GetLogicalDrives();
     if (mask == 0) return nullptr;
 
+    const HostCallback host(callback, context);
     ListBuilder<HddNode> built;
     for (int i = 0; i < kLetters; ++i) {
-        if (callback && Poll(callback, nullptr, context) != 0) break;
+        if (host.CancelRequested()) break;
         if ((mask & (1u << i)) == 0) continue;
 
         wchar_t root[kRootBound] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', 0};
         if (GetDriveTypeW(root) != DRIVE_FIXED) continue;
 
-        HddNode* node = new (std::nothrow) HddNode();
-        if (!node) continue;
-        CopyField(node->szRootPath, root, kRootBound);
-
-        wchar_t label[kFieldBound] = {};
-        wchar_t fileSystem[kFieldBound] = {};
-        DWORD serial = 0, maxComponent = 0, flags = 0;
-        if (GetVolumeInformationW(root, label, kFieldBound, &serial, &maxComponent, &flags, fileSystem,
-                                  kFieldBound)) {
-            label[kFieldBound - 1] = 0;
-            CopyField(node->szVolumeLabel, label, kFieldBound);
-            if (callback) {
-                Text progress = ProgressText(ViewOf(root));
-                Poll(callback, W(progress.c_str()), context);  // the answer is not a cancel request
-            }
-            std::int32_t percent = 0, recommend = 0;
-            if (AnalyzeFragmentation(root, callback, context, &percent, &recommend)) {
-                CopyField(node->szFragmentation, FragmentationText(percent), kFieldBound);
-                CopyField(node->szAdvice, AdviceText(recommend != 0), kFieldBound);
-            }
-        }
-
-        ULARGE_INTEGER total = {}, free = {};
-        GetDiskFreeSpaceExW(root, nullptr, &total, &free);
-        node->ullTotalBytes = total.QuadPart;
-        node->ullFreeBytes = free.QuadPart;
-
-        if (count) ++*count;
-        built.Append(node);
+        AppendNewNode(built, count, [&](HddNode& node) { FillDriveNode(root, host, node); });
     }
     return built.head();
 }
@@ -69,9 +67,6 @@ int CheckHdd(HddNode** result, CheckCallback callback, int* count, intptr_t cont
     return 0;
 }
 
-int ReleaseHdd(HddNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseHdd(HddNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -1,34 +1,9 @@
 #include "disk/defrag_report.h"
 
-#include <limits>
-
 #include "sysinfo/os_family.h"
 
 namespace tallowick {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Decimal conversion in the manner of strtol, clamped to 32 bits.
-std::int32_t ToInt(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    std::int64_t value = 0;
-    const std::int64_t limit = static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > limit) value = limit;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(value);
-}
 
 // The number's text [first, last] (indices into `report`, `first` may lie
 // before its start), widened to the left over every digit in front of a
@@ -36,8 +11,8 @@ std::int32_t ToInt(std::string_view text) {
 std::string_view NumberText(std::string_view report, std::ptrdiff_t first, std::ptrdiff_t last) {
     if (last < 0) return std::string_view();
     if (first < 0) first = 0;
-    while (first > 0 && IsDigit(report[static_cast<std::size_t>(first)]) &&
-           IsDigit(report[static_cast<std::size_t>(first - 1)])) {
+    while (first > 0 && IsAsciiDigit(report[static_cast<std::size_t>(first)]) &&
+           IsAsciiDigit(report[static_cast<std::size_t>(first - 1)])) {
         --first;
     }
     return report.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
@@ -62,10 +37,10 @@ bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, Defra
         std::size_t secondSign = report.find('%', firstSign + 1);
         if (secondSign == std::string_view::npos) return false;
         std::ptrdiff_t q = static_cast<std::ptrdiff_t>(secondSign);
-        bool twoPlaces = q >= 2 && IsDigit(report[static_cast<std::size_t>(q - 2)]);
+        bool twoPlaces = q >= 2 && IsAsciiDigit(report[static_cast<std::size_t>(q - 2)]);
         number = NumberText(report, twoPlaces ? q - 2 : q - 1, q - 1);
     }
-    figures.percent = ToInt(number);
+    figures.percent = LeadingInt32(number);
     figures.recommend = figures.percent > kRecommendAbove ? 1 : 0;
     return true;
 }

@@ -16,6 +16,8 @@ constexpr std::size_t kReportReadLimit = 1024;
 // A percentage above this recommends defragmentation.
 constexpr std::int32_t kRecommendAbove = 10;
 
+// The texts hosts show and compare: Chinese, with the blank before "...",
+// kept on purpose.
 constexpr char16_t kProgressFormatPrefix[] = u"正在分析: ";
 constexpr char16_t kProgressFormatSuffix[] = u" ...";
 constexpr char16_t kFragmentationSuffix[] = u"%碎片";
@@ -31,16 +33,15 @@ struct DefragFigures {
 
 // Reads the percentage out of a report (its raw bytes as read from the file)
 // by the layout that the OS family's defragmenter writes:
-//  - family 9 (version 6.0): the number's text is the two characters three
+//  - OsVista (version 6.0): the number's text is the two characters three
 //    and two places before the first percent sign (that layout puts a blank
 //    between number and sign, "= 2 %");
 //  - every other family: the number's text ends directly before the second
 //    percent sign and starts one place earlier when that place holds a digit.
 // In both layouts the text reaches further left over every digit in front of
 // it, so that a number of three or more digits ("100") is read whole. The
-// text is converted like strtol (leading white space, optional sign, digits
-// up to the first non-digit; no digit gives 0), clamped to 32 bits. Places
-// before the start of the report do not exist.
+// text is converted by LeadingInt32 (core/text.h), as strtol converts it
+// (no digit gives 0). Places before the start of the report do not exist.
 // Only the first kReportReadLimit bytes, up to the first zero byte, count.
 // Returns false when the report holds no usable percent sign.
 bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, DefragFigures& figures);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/host_callback.h"
 #include "disk/defrag_report.h"
 #include "disk/hdd_check.h"
 #include "sysinfo/os_family.h"
@@ -167,9 +168,11 @@ bool ParseDefragReport(const wchar_t* reportPath, std::int32_t* percent, std::in
     return true;
 }
 
-bool AnalyzeFragmentation(const wchar_t* rootPath, CheckCallback callback, intptr_t context,
-                          std::int32_t* percent, std::int32_t* recommend) {
+bool AnalyzeFragmentation(const wchar_t* rootPath, const HostCallback& host, std::int32_t* percent,
+                          std::int32_t* recommend) {
     std::int32_t family = GetOsFamily();
+    // No analysis for these families. OsNtWorkstation also takes in every
+    // workstation from 6.1 on, which gets none either: kept on purpose.
     if (family == OsNtWorkstation || family == OsWin2000Server) return false;
 
     Text module = HostModulePath();
@@ -200,7 +203,7 @@ bool AnalyzeFragmentation(const wchar_t* rootPath, CheckCallback callback, intpt
         DWORD waited = run.Wait(kPollMs);
         if (waited == WAIT_OBJECT_0) break;
         if (waited != WAIT_TIMEOUT) return false;  // the run's destructor stops it
-        if (callback && callback(nullptr, -1, -1, -1, -1, context, nullptr, 0, nullptr) != 0) {
+        if (host.CancelRequested()) {
             run.Stop();
             return false;
         }

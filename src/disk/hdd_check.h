@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/host_callback.h"
 #include "disk/checks.h"
 
 namespace tallowick {
@@ -15,11 +16,11 @@ namespace tallowick {
 HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback);
 
 // Has the system's defragmenter analyse the drive at `rootPath` ("C:\") in a
-// hidden process, polling `callback` every 500 ms (non-zero cancels), and
-// reads the percentage out of its report. Returns true with both outputs set
-// when a figure was read; false, with the outputs untouched, otherwise.
-bool AnalyzeFragmentation(const wchar_t* rootPath, CheckCallback callback, intptr_t context,
-                          std::int32_t* percent, std::int32_t* recommend);
+// hidden process, asking `host` every 500 ms whether to cancel, and reads the
+// percentage out of its report. Returns true with both outputs set when a
+// figure was read; false, with the outputs untouched, otherwise.
+bool AnalyzeFragmentation(const wchar_t* rootPath, const HostCallback& host, std::int32_t* percent,
+                          std::int32_t* recommend);
 
 // Reads the report file at `reportPath` by the layout of the running OS
 // family (DefragFigures in defrag_report.h).

@@ -4,13 +4,12 @@
 
 #include <new>
 
+#include "core/host_callback.h"
 #include "core/message_catalog.h"
 #include "sysinfo/computer_identity.h"
 
 namespace tallowick {
 namespace {
-
-using DeviceOperation = BOOL (*)(CLocalHardwareInfo&, wchar_t*);
 
 template <std::size_t N>
 void CopyReportField(wchar_t (&field)[N], TextView text) {
@@ -33,7 +32,8 @@ int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConf
                           CLocalHardwareInfo& info) {
     *count = 0;
     // The host's one chance to cancel, before anything is read.
-    if (callback && callback(L"", -1, -1, -1, -1, context, nullptr, 0, nullptr) != 0) return 1;
+    // The poll passes the empty text, not a null status: kept on purpose.
+    if (HostCallback(callback, context).CancelRequested(L"")) return 1;
 
     GetProcessorName(record->szProcessor);
     ++*count;
@@ -41,28 +41,28 @@ int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConf
     MEMORYSTATUSEX memory = {};
     memory.dwLength = sizeof memory;
     GlobalMemoryStatusEx(&memory);  // on failure the total stays 0
-    CopyReportField(record->szMemory, FormatMemoryText(memory.ullTotalPhys));
+    CopyReportField(record->szMemory, FormatMegabytes(memory.ullTotalPhys));
     ++*count;
 
     // Disk drives and monitors have no replacement text.
-    GetDiskDriveInfo(info, record->szDiskDrive);
+    RunDeviceQuery(info, kDiskDriveQuery, record->szDiskDrive);
     ++*count;
-    GetDesktopMonitorInfo(info, record->szMonitor);
+    RunDeviceQuery(info, kDesktopMonitorQuery, record->szMonitor);
     ++*count;
 
     const struct {
-        DeviceOperation read;
+        const DeviceQuery* query;
         wchar_t* field;
         int index;
     } devices[] = {
-        {GetVideoControllerInfo, record->szVideoController, kVideoControllerField},
-        {GetSoundDeviceInfo, record->szSoundDevice, kSoundDeviceField},
-        {GetNetworkAdapterInfo, record->szNetworkAdapter, kNetworkAdapterField},
-        {GetCdromDriveInfo, record->szCdromDrive, kCdromDriveField},
-        {GetPointingDeviceInfo, record->szPointingDevice, kPointingDeviceField},
+        {&kVideoControllerQuery, record->szVideoController, kVideoControllerField},
+        {&kSoundDeviceQuery, record->szSoundDevice, kSoundDeviceField},
+        {&kNetworkAdapterQuery, record->szNetworkAdapter, kNetworkAdapterField},
+        {&kCdromDriveQuery, record->szCdromDrive, kCdromDriveField},
+        {&kPointingDeviceQuery, record->szPointingDevice, kPointingDeviceField},
     };
     for (const auto& device : devices) {
-        device.read(info, device.field);
+        RunDeviceQuery(info, *device.query, device.field);
         ++*count;
         if (NeedsNoDriverText(device.index, U16(device.field))) {
             // The catalogue's one buffer is overwritten by the next lookup:
@@ -83,6 +83,7 @@ int CheckHardwareConfig(HardwareConfigResult** result, CheckCallback callback, i
         // Handed over whether the collection completed or was cancelled.
         *result = record;
     }
+    // Code 0 for a cancelled check too: kept on purpose for hosts.
     return 0;
 }
 

@@ -80,26 +80,4 @@ BOOL RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t*
     return FALSE;
 }
 
-BOOL GetDiskDriveInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kDiskDriveQuery, field);
-}
-BOOL GetDesktopMonitorInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kDesktopMonitorQuery, field);
-}
-BOOL GetVideoControllerInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kVideoControllerQuery, field);
-}
-BOOL GetSoundDeviceInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kSoundDeviceQuery, field);
-}
-BOOL GetNetworkAdapterInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kNetworkAdapterQuery, field);
-}
-BOOL GetCdromDriveInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kCdromDriveQuery, field);
-}
-BOOL GetPointingDeviceInfo(CLocalHardwareInfo& info, wchar_t* field) {
-    return RunDeviceQuery(info, kPointingDeviceQuery, field);
-}
-
 }  // namespace tallowick

@@ -1,42 +1,12 @@
 #include "hardware/hardware_text.h"
 
-#include <limits>
-
 namespace tallowick {
 namespace {
-
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 constexpr int kFractionBits = 30;  // sizes are shown in units of 2^30 bytes
 constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << kFractionBits) - 1;
 
 }  // namespace
-
-std::int64_t ParseDecimalInt64(TextView text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    // The magnitude may reach 2^63 for the most negative value.
-    const std::uint64_t limit = negative
-        ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
-        : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    std::uint64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        unsigned digit = static_cast<unsigned>(text[i] - u'0');
-        if (magnitude > (limit - digit) / 10) {
-            magnitude = limit;  // out of range: the nearest limit
-            break;
-        }
-        magnitude = magnitude * 10 + digit;
-    }
-    if (!negative) return static_cast<std::int64_t>(magnitude);
-    if (magnitude == limit) return std::numeric_limits<std::int64_t>::min();
-    return -static_cast<std::int64_t>(magnitude);
-}
 
 Text FormatDiskSize(std::int64_t bytes) {
     const bool negative = bytes < 0;
@@ -68,13 +38,9 @@ Text FormatDiskSize(std::int64_t bytes) {
 }
 
 Text DiskInstanceText(TextView sizeText, TextView interfaceType) {
-    Text out = FormatDiskSize(ParseDecimalInt64(sizeText));
+    Text out = FormatDiskSize(LeadingInt64(sizeText));
     out.append(interfaceType.data(), interfaceType.size());
     return out;
-}
-
-Text FormatMemoryText(std::uint64_t totalBytes) {
-    return FormatInt(static_cast<std::int64_t>(totalBytes >> 20)) + u" MB";
 }
 
 bool NeedsNoDriverText(int fieldIndex, const char16_t* field) {

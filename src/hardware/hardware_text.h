@@ -1,6 +1,7 @@
 // Texts of the hardware configuration report: the text of one device
 // instance, the joining of all instances of a class into one report field,
-// the memory text, and which fields take the "no driver installed" text.
+// and which fields take the "no driver installed" text. (The memory text is
+// FormatMegabytes of core/text.h.)
 #pragma once
 
 #include <cstddef>
@@ -35,12 +36,6 @@ enum HardwareField : int {
     kHardwareFieldCount = 9,
 };
 
-// Decimal text to a signed 64-bit integer: leading white space is skipped, an
-// optional sign is taken, then decimal digits up to the first other
-// character. A text without digits gives 0; a value out of range gives the
-// nearest limit.
-std::int64_t ParseDecimalInt64(TextView text);
-
 // The size of a drive as the report shows it: the byte count converted to a
 // double, times 2^-30, with three decimals, then "GB " ("%.3fGB ").
 // Formatted with integer arithmetic, so the text is the same on every
@@ -48,12 +43,9 @@ std::int64_t ParseDecimalInt64(TextView text);
 // to the even last digit (as the C library does in its default mode).
 Text FormatDiskSize(std::int64_t bytes);
 
-// The text of one drive: the formatted size directly followed by the
-// interface type, "149.051GB IDE".
+// The text of one drive: the size text read by LeadingInt64 (core/text.h) and
+// formatted, directly followed by the interface type, "149.051GB IDE".
 Text DiskInstanceText(TextView sizeText, TextView interfaceType);
-
-// Total physical memory in whole units of 2^20 bytes, "%I64d MB".
-Text FormatMemoryText(std::uint64_t totalBytes);
 
 // Fields 4 to 8 take the "NoInstallDriver" text when their query left them
 // empty; fields 0 to 3 never do.

@@ -87,14 +87,6 @@ void ReadInstances(IEnumWbemClassObject* enumerator, const DeviceQuery& query, I
 // returned. The object holds no interface afterwards, in every case.
 BOOL RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t* field);
 
-BOOL GetDiskDriveInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetDesktopMonitorInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetVideoControllerInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetSoundDeviceInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetNetworkAdapterInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetCdromDriveInfo(CLocalHardwareInfo& info, wchar_t* field);
-BOOL GetPointingDeviceInfo(CLocalHardwareInfo& info, wchar_t* field);
-
 // Fills the nine fields of `record` in order; `*count` counts them. Calls
 // `callback` (when given) once before the first field: a non-zero answer
 // stops at once with every field empty and the count 0. Returns 0 when all

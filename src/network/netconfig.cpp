@@ -2,20 +2,10 @@
 
 namespace tallowick {
 
-namespace {
-
-Text Bounded(const Text& text) {
-    char16_t field[kNetConfigTextBound];
-    std::size_t n = CopyBounded(field, kNetConfigTextBound, text);
-    return Text(field, n);
-}
-
-}  // namespace
-
 const char16_t* AdapterTypeLabel(std::uint32_t type) {
     switch (type) {
         case 1: return u"MIB_IF_TYPE_OTHER";
-        case 6: return u"LAN 或 高速Internet";
+        case 6: return u"LAN 或 高速Internet";  // the one Chinese label: kept on purpose
         case 9: return u"MIB_IF_TYPE_TOKENRING";
         case 15: return u"MIB_IF_TYPE_FDDI";
         case 23: return u"MIB_IF_TYPE_PPP";
@@ -25,19 +15,12 @@ const char16_t* AdapterTypeLabel(std::uint32_t type) {
     }
 }
 
-std::size_t FieldTextLength(const char* field, std::size_t width) {
-    if (!field) return 0;
-    std::size_t n = 0;
-    while (n < width && field[n] != 0) ++n;
-    return n;
-}
-
 NetConfigRow MakeNetConfigRow(const AdapterFacts& adapter) {
     NetConfigRow row;
-    row.description = Bounded(adapter.description);
-    row.type = Bounded(AdapterTypeLabel(adapter.type));
-    row.ipAddress = Bounded(adapter.ipAddress);
-    row.subnetMask = Bounded(adapter.ipMask);
+    row.description = BoundedText(adapter.description, kNetConfigTextBound);
+    row.type = BoundedText(AdapterTypeLabel(adapter.type), kNetConfigTextBound);
+    row.ipAddress = BoundedText(adapter.ipAddress, kNetConfigTextBound);
+    row.subnetMask = BoundedText(adapter.ipMask, kNetConfigTextBound);
     return row;
 }
 

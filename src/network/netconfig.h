@@ -23,10 +23,6 @@ constexpr std::size_t kNetConfigTextBound = 260;
 // in the table (wireless adapters, 71, among them).
 const char16_t* AdapterTypeLabel(std::uint32_t type);
 
-// Length of a text held in a fixed byte field of `width` bytes that may lack
-// its terminator.
-std::size_t FieldTextLength(const char* field, std::size_t width);
-
 // What the check takes from one adapter, its texts already in UTF-16.
 struct AdapterFacts {
     Text description;

@@ -14,7 +14,7 @@ namespace {
 // array; a text that fills its array is read no further than the array.
 template <std::size_t N>
 Text AnsiField(const char (&field)[N]) {
-    return FromAnsi(field, FieldTextLength(field, N));
+    return FromAnsi(field, N);
 }
 
 AdapterFacts FactsOf(const IP_ADAPTER_INFO& adapter) {
@@ -53,15 +53,13 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
     try {
         for (const IP_ADAPTER_INFO* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter;
              adapter = adapter->Next) {
-            NetConfigRow row = MakeNetConfigRow(FactsOf(*adapter));
-            NetConfigNode* node = new (std::nothrow) NetConfigNode();
-            if (!node) continue;
-            CopyField(node->szDescription, row.description, kNetConfigTextBound);
-            CopyField(node->szType, row.type, kNetConfigTextBound);
-            CopyField(node->szIpAddress, row.ipAddress, kNetConfigTextBound);
-            CopyField(node->szSubnetMask, row.subnetMask, kNetConfigTextBound);
-            ++*count;
-            built.Append(node);
+            const NetConfigRow row = MakeNetConfigRow(FactsOf(*adapter));
+            AppendNewNode(built, count, [&](NetConfigNode& node) {
+                CopyField(node.szDescription, row.description, kNetConfigTextBound);
+                CopyField(node.szType, row.type, kNetConfigTextBound);
+                CopyField(node.szIpAddress, row.ipAddress, kNetConfigTextBound);
+                CopyField(node.szSubnetMask, row.subnetMask, kNetConfigTextBound);
+            });
         }
     } catch (const std::bad_alloc&) {
     }
@@ -69,9 +67,6 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
     return 0;
 }
 
-int ReleaseNetConfig(NetConfigNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseNetConfig(NetConfigNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -6,6 +6,7 @@
 
 #include <new>
 
+#include "core/host_callback.h"
 #include "network/shares.h"
 #include "network/checks.h"
 
@@ -48,16 +49,14 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
     try {
         CollectShares([&](ShareBatch& batch) { FetchShareBatch(resume, batch); },
                       [&](const ShareEntry& entry) {
-                          ShareRow row = MakeShareRow(entry);
-                          ShareResourceNode* node = new (std::nothrow) ShareResourceNode();
-                          if (!node) return;
-                          CopyField(node->szShareName, row.name, kShareTextBound);
-                          CopyField(node->szPath, row.path, kShareTextBound);
-                          CopyField(node->szType, row.kind, kShareTextBound);
-                          CopyField(node->szConnections, row.connections, kShareTextBound);
-                          CopyField(node->szRemark, row.remark, kShareTextBound);
-                          ++*count;
-                          built.Append(node);
+                          const ShareRow row = MakeShareRow(entry);
+                          AppendNewNode(built, count, [&](ShareResourceNode& node) {
+                              CopyField(node.szShareName, row.name, kShareTextBound);
+                              CopyField(node.szPath, row.path, kShareTextBound);
+                              CopyField(node.szType, row.kind, kShareTextBound);
+                              CopyField(node.szConnections, row.connections, kShareTextBound);
+                              CopyField(node.szRemark, row.remark, kShareTextBound);
+                          });
                       });
     } catch (const std::bad_alloc&) {
     }
@@ -66,6 +65,7 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
 }
 
 int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_t context) {
+    const HostCallback host(callback, context);
     RemoveSelectedShares(
         list,
         [](ShareResourceNode& node) -> std::uint32_t {
@@ -75,16 +75,12 @@ int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_
             CopyBounded(U16(name), 261, TextView(U16(node.szShareName), BoundedLength(U16(node.szShareName), 261)));
             return NetShareDel(nullptr, name, 0);
         },
-        [&](ShareResourceNode& node) -> int {
-            if (!callback) return 0;
-            return callback(node.szShareName, -1, -1, -1, -1, context, nullptr, 0, nullptr);
-        });
+        [&](ShareResourceNode& node) -> int { return host.Ask(node.szShareName); });
+    // Code 0 whatever was removed: each node carries its own result (kept on
+    // purpose for hosts).
     return 0;
 }
 
-int ReleaseShareResource(ShareResourceNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseShareResource(ShareResourceNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -27,13 +27,6 @@ constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
 
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
-void CopyEntry(const ProcessEntry& entry, ProcessNode* node) {
-    CopyField(node->szName, entry.name, 260);
-    CopyField(node->szOwner, entry.owner, kOwnerBound);
-    CopyField(node->szMemory, entry.memory, 260);
-    node->nCpuPercent = entry.cpuPercent;
-}
-
 // The base name from the process's image path, for a process whose modules
 // cannot be read: a 64-bit process seen from a 32-bit one (WOW64), where the
 // module route fails with ERROR_PARTIAL_COPY. The function is looked up at
@@ -57,6 +50,13 @@ bool ReadImageBaseName(HANDLE process, Text& baseName) {
 }
 
 }  // namespace
+
+void WriteProcessNode(const ProcessEntry& entry, ProcessNode* node) {
+    CopyField(node->szName, entry.name, 260);
+    CopyField(node->szOwner, entry.owner, kOwnerBound);
+    CopyField(node->szMemory, entry.memory, 260);
+    node->nCpuPercent = entry.cpuPercent;
+}
 
 bool ReadExecutableName(HANDLE process, Text& baseName) {
     if (ReadModuleBaseName(process, baseName)) return true;
@@ -142,10 +142,6 @@ ProcessorTimes TakeProcessorTimes() {
     return ProcessorTimes(records);
 }
 
-std::int32_t GetProcessCpuShare(DWORD id, const ProcessorTimes& times) { return times.share(id); }
-
-std::int32_t GetProcessCpuShare(DWORD id) { return GetProcessCpuShare(id, TakeProcessorTimes()); }
-
 ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
     ProcessFacts facts;
     facts.id = id;
@@ -178,19 +174,11 @@ ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
     return MakeProcessEntry(facts, context.osFamily, context.times);
 }
 
-bool FillProcessNode(DWORD id, ProcessNode* node, ProcessCheckContext& context) {
-    const ProcessEntry entry = ReadProcessEntry(id, context);
-    CopyEntry(entry, node);
-    return entry.filled;
-}
-
-bool FillProcessNode(DWORD id, ProcessNode* node) {
-    ProcessCheckContext context;
+void PrepareProcessCheck(ProcessCheckContext& context, WtsProcessList& wts) {
     context.osFamily = GetOsFamily();
     context.times = TakeProcessorTimes();
-    WtsProcessList wts;
+    context.wts = nullptr;
     if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
-    return FillProcessNode(id, node, context);
 }
 
 ProcessNode* BuildProcessList(int* count) {
@@ -201,10 +189,8 @@ ProcessNode* BuildProcessList(int* count) {
     // One family, one snapshot and one terminal-services list for the whole
     // list: every share is taken against the same total.
     ProcessCheckContext context;
-    context.osFamily = GetOsFamily();
-    context.times = TakeProcessorTimes();
     WtsProcessList wts;
-    if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
+    PrepareProcessCheck(context, wts);
 
     ListBuilder<ProcessNode> built;
     std::vector<ProcessEntry> entries;
@@ -215,7 +201,7 @@ ProcessNode* BuildProcessList(int* count) {
         ProcessNode* node = new (std::nothrow) ProcessNode();
         if (!node) break;  // the list built so far is handed over
         entries.push_back(ReadProcessEntry(id, context));
-        CopyEntry(entries.back(), node);
+        WriteProcessNode(entries.back(), node);
         built.Append(node);
         nodes.push_back(node);
     }
@@ -232,9 +218,6 @@ int CheckProcess(ProcessNode** result, int* count) {
     return 0;
 }
 
-int ReleaseProcess(ProcessNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseProcess(ProcessNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

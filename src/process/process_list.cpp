@@ -133,6 +133,7 @@ ProcessEntry MakeProcessEntry(const ProcessFacts& facts, std::int32_t osFamily, 
     switch (KindOfProcess(facts.id)) {
     case ProcessKind::Idle:
         e.name = kIdleProcessName;
+        // Fixed figures, not measured: kept on purpose for hosts.
         e.memory = osFamily == OsWinXp ? u"28 K" : u"16 K";
         e.owner = kSystemOwner;
         e.filled = true;
@@ -149,7 +150,8 @@ ProcessEntry MakeProcessEntry(const ProcessFacts& facts, std::int32_t osFamily, 
     case ProcessKind::Other:
         break;
     }
-    if (!facts.opened || !facts.named) return e;  // listed, but empty
+    // Listed and counted, but empty: kept on purpose for hosts.
+    if (!facts.opened || !facts.named) return e;
     e.name = facts.baseName;
     e.memory = WorkingSetText(facts.workingSet);
     e.owner = facts.owner;

@@ -104,7 +104,7 @@ struct ProcessEntry {
     Text owner;
     Text memory;
     std::int32_t cpuPercent = 0;
-    bool filled = false;  // what FillProcessNode answers
+    bool filled = false;  // the node is filled: the process could be read (idle: always)
 };
 
 // The file name at the end of an executable's full path; empty when the path

@@ -92,13 +92,4 @@ bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* ca
     return true;
 }
 
-bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]) {
-    WtsProcessList list;
-    if (!list.Fetch()) return false;
-    AccountNameCache cache;
-    Text name;
-    if (list.FindOwner(id, name, cache)) CopyField(owner, name, kOwnerBound);
-    return true;
-}
-
 }  // namespace tallowick

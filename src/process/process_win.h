@@ -11,6 +11,7 @@
 
 #include "process/checks.h"
 #include "process/process_list.h"
+#include "sysinfo/os_family.h"
 
 namespace tallowick {
 
@@ -60,9 +61,6 @@ bool EnableDebugPrivilege();
 // Writes the account name of the token's user into `owner`; always closes
 // `token`. False (owner untouched) when the user cannot be read or looked up.
 bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* cache = nullptr);
-// Fetches the terminal-services list and writes the owner of `id` as
-// WtsProcessList::FindOwner does. False only when the list cannot be obtained.
-bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]);
 
 // The base name of an open process's executable (query and read rights):
 // from its executable module, or, when the modules cannot be read (a 64-bit
@@ -80,25 +78,24 @@ bool ReadProcessSnapshot(std::vector<SnapshotRecord>& records);
 // The processor times of one fresh snapshot; without one every share is 0.
 ProcessorTimes TakeProcessorTimes();
 
-// The share of `id` in whole percent against one snapshot's total.
-std::int32_t GetProcessCpuShare(DWORD id, const ProcessorTimes& times);
-// The same against a snapshot of its own.
-std::int32_t GetProcessCpuShare(DWORD id);
-
 // What one check reads once and shares between its processes.
 struct ProcessCheckContext {
-    std::int32_t osFamily = -1;
+    std::int32_t osFamily = OsUnknown;
     ProcessorTimes times;
     const WtsProcessList* wts = nullptr;  // null: no terminal-services list
     AccountNameCache accounts;
 };
 
+// Reads the family and one snapshot into `context`, and, but for the NT
+// workstation family (whose owners come from the process tokens), fetches
+// `wts` and points the context at it when that succeeds.
+void PrepareProcessCheck(ProcessCheckContext& context, WtsProcessList& wts);
+
 // The entry of one process, read through `context`.
 ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context);
-// Fills a zero-filled node; true when it filled it.
-bool FillProcessNode(DWORD id, ProcessNode* node, ProcessCheckContext& context);
-// The same with a context (family, snapshot, terminal-services list) of its own.
-bool FillProcessNode(DWORD id, ProcessNode* node);
+// Writes an entry's texts and share into a zero-filled node, each text
+// bounded to its field.
+void WriteProcessNode(const ProcessEntry& entry, ProcessNode* node);
 
 // The whole list in the system's order; `count` (may be null) receives the
 // number of nodes. Null when the identifiers cannot be listed.

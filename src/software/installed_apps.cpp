@@ -17,34 +17,11 @@ const char16_t* const kExcludedProductCodes[kExcludedProductCodeCount] = {
     u"{0A0CADCF-78DA-33C4-A350-CD51849B9702}",  // .NET Framework 4 Extended
 };
 
-namespace {
-
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
-
-bool EqualsIgnoringCase(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool IsExcludedProductCode(TextView subkeyName) {
     for (const char16_t* code : kExcludedProductCodes) {
-        if (EqualsIgnoringCase(subkeyName, code)) return true;
+        if (EqualsIgnoreCase(subkeyName, code)) return true;
     }
     return false;
-}
-
-Text RegistryBufferText(const char16_t* buffer, std::size_t units, std::size_t bytesRead) {
-    if (!buffer || units == 0) return Text();
-    // The last unit is the terminator's place: a value of the whole buffer's
-    // size loses its last unit rather than running past the buffer.
-    std::size_t limit = units - 1;
-    if (bytesRead / 2 < limit) limit = bytesRead / 2;
-    return Text(buffer, BoundedLength(buffer, limit));
 }
 
 Text ListedApps::Key(TextView displayName, TextView publisher) {

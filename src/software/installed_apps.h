@@ -1,5 +1,5 @@
-// Installed programs: the excluded product codes, the reading of a registry
-// text buffer, and the index of programs already listed.
+// Installed programs: the excluded product codes, the index of programs
+// already listed, and the views of the uninstall key.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +16,8 @@ constexpr std::size_t kAppTextUnits = 256;
 constexpr std::size_t kAppTextBytes = kAppTextUnits * 2;
 constexpr std::size_t kAppFieldBound = 260;
 
-// Publisher of an entry that has none: "(未知)".
+// Publisher of an entry that has none: "(未知)", in Chinese on purpose (hosts
+// compare it).
 constexpr const char16_t* kUnknownPublisher = u"(未知)";
 
 // The uninstall entries never listed: product codes of runtime and update
@@ -26,13 +27,6 @@ extern const char16_t* const kExcludedProductCodes[kExcludedProductCodeCount];
 
 // True when `subkeyName` is one of the excluded product codes, in any letter case.
 bool IsExcludedProductCode(TextView subkeyName);
-
-// The text of a value read into a buffer of `units` units, of which the
-// platform reported `bytesRead` bytes: up to its first terminator, no further
-// than the bytes read (a value stored without terminator leaves whatever the
-// buffer held behind it), and never past the buffer's last unit (a value that
-// fills the whole buffer has no room for a terminator).
-Text RegistryBufferText(const char16_t* buffer, std::size_t units, std::size_t bytesRead);
 
 // The programs already listed, by display name and publisher, compared
 // exactly (case matters).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "software/checks.h"
+#include "software/installed_apps.h"
 
 namespace tallowick {
 
@@ -12,7 +13,11 @@ constexpr const wchar_t* kUninstallKeyPath = L"Software\\Microsoft\\Windows\\Cur
 // key cannot be opened). `count`, when given, receives the number of nodes.
 InstalledAppNode* ListInstalledApps(int* count);
 
-// True when a node of `list` has exactly this display name and publisher.
-bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher);
+// Appends a node for the pair, each text bounded to its field, and records
+// the pair in `listed`, unless it is listed already. Counts the node in
+// `*count` (when given). False when the pair was listed already or no node
+// could be made.
+bool AppendListedApp(ListBuilder<InstalledAppNode>& list, ListedApps& listed, TextView displayName,
+                     TextView publisher, int* count);
 
 }  // namespace tallowick

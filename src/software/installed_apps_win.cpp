@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "core/registry_reader.h"
 #include "software/installed_apps.h"
 #include "software/installed_apps_list.h"
 
@@ -13,10 +14,6 @@ namespace {
 // Enumeration errors in a row after which the walk gives up: an error that
 // repeats at every index (the key deleted under the walk) would never end it.
 constexpr int kMaxEnumFailuresInARow = 16;
-
-TextView FieldView(const wchar_t (&field)[261]) {
-    return TextView(U16(field), BoundedLength(U16(field), 261));
-}
 
 // Appends the programs of one view of the uninstall key (`view`: 0 for the
 // library's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY) that are neither
@@ -69,14 +66,7 @@ void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps
                 publisherText = kUnknownPublisher;
             }
 
-            if (listed.Contains(displayName, publisherText)) continue;
-            InstalledAppNode* node = new (std::nothrow) InstalledAppNode();
-            if (!node) continue;
-            CopyField(node->szDisplayName, displayName, kAppFieldBound);
-            CopyField(node->szPublisher, publisherText, kAppFieldBound);
-            listed.Add(displayName, publisherText);
-            if (count) ++*count;
-            list.Append(node);
+            AppendListedApp(list, listed, displayName, publisherText, count);
         }
     } catch (const std::bad_alloc&) {
     }
@@ -84,13 +74,14 @@ void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps
 
 }  // namespace
 
-bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher) {
-    TextView name = ViewOf(displayName);
-    TextView pub = ViewOf(publisher);
-    for (const InstalledAppNode* node = list; node; node = node->pNext) {
-        if (FieldView(node->szDisplayName) == name && FieldView(node->szPublisher) == pub) return true;
-    }
-    return false;
+bool AppendListedApp(ListBuilder<InstalledAppNode>& list, ListedApps& listed, TextView displayName,
+                     TextView publisher, int* count) {
+    if (listed.Contains(displayName, publisher)) return false;
+    return AppendNewNode(list, count, [&](InstalledAppNode& node) {
+               CopyField(node.szDisplayName, displayName, kAppFieldBound);
+               CopyField(node.szPublisher, publisher, kAppFieldBound);
+               listed.Add(displayName, publisher);
+           }) != nullptr;
 }
 
 InstalledAppNode* ListInstalledApps(int* count) {
@@ -113,9 +104,6 @@ int CheckInstalledApps(InstalledAppNode** result, int* count) {
     return 0;
 }
 
-int ReleaseInstalledApps(InstalledAppNode* list) {
-    FreeList(list);
-    return 0;
-}
+int ReleaseInstalledApps(InstalledAppNode* list) { return ReleaseList(list); }
 
 }  // namespace tallowick

@@ -22,7 +22,8 @@ int CheckNetInfo(NetInfoResult** result, int* count) {
     ComputerIdentity identity = {};
     FillComputerIdentity(&identity);
 
-    // One blank when no comment is stored; a failed read leaves no partial data.
+    // One blank, not the empty text, when no comment is stored (kept on
+    // purpose for hosts); a failed read leaves no partial data.
     CopyField(record->szComment, u" ");
     int code = ReadRegistryString(kServerCommentPath, U16(record->szComment));
     if (code != kRegistryOk && code != kRegistryNotString) CopyField(record->szComment, u" ");
@@ -33,6 +34,7 @@ int CheckNetInfo(NetInfoResult** result, int* count) {
     CopyField(record->szWorkgroup, TextView(identity.szWorkgroup, BoundedLength(identity.szWorkgroup, 256)), 260);
     CopyField(record->szIpAddress, TextView(identity.szIpAddress, BoundedLength(identity.szIpAddress, 50)), 50);
 
+    // The four fields, whatever could be read: kept on purpose for hosts.
     *count = 4;
     *result = record;
     return 0;

@@ -128,6 +128,8 @@ int CheckSysInfo(SysInfoResult** result, int* count) {
     if (!record) return 1;
     *count = 0;
 
+    // The OS name and the IE version count one each, read or not: kept on
+    // purpose for hosts.
     GetOsDisplayName(U16(record->szOsName));
     ++*count;
 

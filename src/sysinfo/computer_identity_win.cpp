@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/registry_reader.h"
 #include "core/win_util.h"
 #include "sysinfo/identity_text.h"
 #include "sysinfo/os_display_name.h"
@@ -74,7 +75,7 @@ int ReadProcessorName(char16_t* field) {
         return 0;
     }
     key.reset();
-    CopyBounded(field, kProcessorUnits, TrimLeadingBlanks(RegistryDataText(scratch, length)));
+    CopyBounded(field, kProcessorUnits, TrimLeadingBlanks(RegistryBufferText(scratch, kProcessorUnits, length)));
     return 1;
 }
 

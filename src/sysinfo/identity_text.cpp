@@ -7,8 +7,4 @@ Text TrimLeadingBlanks(TextView text) {
     return first == TextView::npos ? Text() : Text(text.substr(first));
 }
 
-Text FormatMegabytes(std::uint64_t totalBytes) {
-    return FormatInt(static_cast<std::int64_t>(totalBytes >> 20)) + u" MB";
-}
-
 }  // namespace tallowick

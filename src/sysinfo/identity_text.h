@@ -1,8 +1,6 @@
 // Text pieces of the computer identity that need no system.
 #pragma once
 
-#include <cstdint>
-
 #include "core/text.h"
 
 namespace tallowick {
@@ -10,8 +8,5 @@ namespace tallowick {
 // The text with every blank (U+0020) before its first other unit removed;
 // tabs and other white space count as text, trailing blanks stay.
 Text TrimLeadingBlanks(TextView text);
-
-// "%I64d MB" of the whole mebibytes in `totalBytes`, rounded down.
-Text FormatMegabytes(std::uint64_t totalBytes);
 
 }  // namespace tallowick

@@ -14,6 +14,7 @@ bool IsServerType(std::uint8_t productType) {
 }
 
 // The piece "%s (Build %d) ": the build is the low word, printed unsigned.
+// The blank behind it ends every NT name: kept on purpose, hosts compare it.
 Text BuildPiece(TextView servicePack, std::uint32_t build) {
     Text piece(servicePack);
     piece += u" (Build ";
@@ -116,22 +117,7 @@ bool IsServicePack6(const VersionFacts& f) {
     return f.major == 4 && EqualsIgnoreCase(f.servicePack, u"Service Pack 6");
 }
 
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
-
 }  // namespace
-
-bool EqualsIgnoreCase(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
-
-Text RegistryDataText(const char16_t* data, std::size_t bytes) {
-    if (!data) return Text();
-    return Text(data, BoundedLength(data, bytes / 2));
-}
 
 bool FamilyNeedsStoredProductType(const VersionFacts& f) {
     if (!IsNt(f) || f.extended) return false;
@@ -179,7 +165,8 @@ std::int32_t ClassifyOsFamily(const VersionFacts& f) {
         return OsUnknown;
     }
 
-    // Without extended information the stored product type decides, with case.
+    // Without extended information the stored product type decides, with case
+    // (the display name compares it without): kept on purpose.
     if (!f.storedProductType) return OsUnknown;
     const Text& type = *f.storedProductType;
     if (type == u"WINNT") return OsNt4Workstation;

@@ -1,6 +1,6 @@
 // The facts about the running Windows version that the OS family and the
 // display name are derived from, and the two derivations. Nothing here asks
-// the system: os_version_win.cpp reads the facts, and the tests make them up.
+// the system: os_version_reader_win.cpp reads the facts, and the tests make them up.
 #pragma once
 
 #include <cstdint>
@@ -66,14 +66,5 @@ std::int32_t ClassifyOsFamily(const VersionFacts& facts);
 // the name was built to its end, 0 when it stopped early (`name` then holds
 // what was appended so far).
 int BuildOsDisplayName(const VersionFacts& facts, Text& name);
-
-// Case-insensitive comparison of the ASCII letters; every other unit compares
-// as it is.
-bool EqualsIgnoreCase(TextView a, TextView b);
-
-// The text of registry data read into a buffer without a type check: up to the
-// first zero unit within `bytes` (an odd last byte is dropped), whether or not
-// the data carries a terminator.
-Text RegistryDataText(const char16_t* data, std::size_t bytes);
 
 }  // namespace tallowick

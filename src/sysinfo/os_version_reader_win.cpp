@@ -1,5 +1,6 @@
 #include "sysinfo/os_version_reader.h"
 
+#include "core/registry_reader.h"
 #include "core/win_util.h"
 
 namespace tallowick {
@@ -19,16 +20,13 @@ std::optional<Text> ReadStoredText(const wchar_t* keyPath, const wchar_t* valueN
     DWORD length = kStoredTextBytes;
     LONG rc = RegQueryValueExW(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
     if (rc != ERROR_SUCCESS || length > kStoredTextBytes) return std::nullopt;
-    return RegistryDataText(buffer, length);
+    return RegistryBufferText(buffer, kStoredTextUnits + 1, length);
 }
 
 WORD NativeArchitecture() {
     SYSTEM_INFO info = {};
     using NativeInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto native = kernel ? reinterpret_cast<NativeInfoFn>(
-                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
-                         : nullptr;
+    auto native = Kernel32Function<NativeInfoFn>("GetNativeSystemInfo");
     if (native) native(&info);
     else GetSystemInfo(&info);
     return info.wProcessorArchitecture;

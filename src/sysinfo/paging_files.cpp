@@ -1,31 +1,6 @@
 #include "sysinfo/paging_files.h"
 
-#include <limits>
-
 namespace tallowick {
-namespace {
-
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
-}  // namespace
-
-std::int32_t LeadingInt32(TextView text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    const std::int64_t limit = negative ? kMax + 1 : kMax;
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i] - u'0');
-        if (value > limit) value = limit;
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
-}
 
 PagingFileEntry ParsePagingFileEntry(TextView entry) {
     PagingFileEntry result;

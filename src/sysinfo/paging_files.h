@@ -21,13 +21,9 @@ struct PagingFileEntry {
     std::int64_t maximumSize = 0;
 };
 
-// The number that starts `text`: leading white space skipped, an optional
-// sign, then decimal digits; 0 when no digit follows. Read as a signed 32-bit
-// integer: values beyond its range stop at its limits.
-std::int32_t LeadingInt32(TextView text);
-
 // An entry's drive and sizes: the initial size follows the first blank, the
-// maximum size the last blank; both 0 when the entry has no blank.
+// maximum size the last blank, each read by LeadingInt32 (core/text.h); both
+// 0 when the entry has no blank.
 PagingFileEntry ParsePagingFileEntry(TextView entry);
 
 // The entries of multi-string data of `units` units. `data[units]` must be

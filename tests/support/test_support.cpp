@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "core/text.h"
+#include "process/process_win.h"
 
 namespace tw {
 
@@ -446,6 +447,36 @@ void RunEveryCheck(Library& lib) {
     InstalledAppNode* apps = nullptr;
     lib.Check_InstalledApps_(&apps, nullptr, &count, 0);
     lib.Release_InstalledApps_(apps);
+}
+
+bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher) {
+    const std::wstring name(displayName ? displayName : L""), pub(publisher ? publisher : L"");
+    for (const InstalledAppNode* node = list; node; node = node->pNext) {
+        // The fields are read no further than their width.
+        if (std::wstring(node->szDisplayName, wcsnlen(node->szDisplayName, 261)) == name &&
+            std::wstring(node->szPublisher, wcsnlen(node->szPublisher, 261)) == pub) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]) {
+    tallowick::WtsProcessList list;
+    if (!list.Fetch()) return false;
+    tallowick::AccountNameCache cache;
+    tallowick::Text name;
+    if (list.FindOwner(id, name, cache)) tallowick::CopyField(owner, name, tallowick::kOwnerBound);
+    return true;
+}
+
+bool FillProcessNode(DWORD id, ProcessNode* node) {
+    tallowick::ProcessCheckContext context;
+    tallowick::WtsProcessList wts;
+    tallowick::PrepareProcessCheck(context, wts);
+    const tallowick::ProcessEntry entry = tallowick::ReadProcessEntry(id, context);
+    tallowick::WriteProcessNode(entry, node);
+    return entry.filled;
 }
 
 }  // namespace tw

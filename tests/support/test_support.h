@@ -190,4 +190,16 @@ void RunEveryCheck(Library& lib);
 std::wstring FromUtf8(const std::string& s);
 std::string ToUtf8(const std::wstring& s);
 
+// Questions about the library's internals that only the tests ask, answered
+// with the library's own operations.
+
+// True when a node of `list` has exactly this display name and publisher.
+bool IsDuplicateApp(const InstalledAppNode* list, const wchar_t* displayName, const wchar_t* publisher);
+// Fetches the terminal-services list and writes the owner of `id` as
+// WtsProcessList::FindOwner does. False only when the list cannot be obtained.
+bool GetOwnerFromWtsList(DWORD id, wchar_t (&owner)[261]);
+// Fills a zero-filled node as the process check does, with a family,
+// snapshot and terminal-services list of its own; true when it filled it.
+bool FillProcessNode(DWORD id, ProcessNode* node);
+
 }  // namespace tw

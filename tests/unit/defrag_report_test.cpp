@@ -3,14 +3,11 @@
 #include <string>
 
 #include "disk/defrag_report.h"
+#include "sysinfo/os_family.h"
 
 using namespace tallowick;
 
 namespace {
-
-constexpr std::int32_t kVista = 9;
-constexpr std::int32_t kXp = 7;
-constexpr std::int32_t kUnknown = -1;
 
 struct ParseCase {
     const char* name;
@@ -31,41 +28,41 @@ const std::string kVistaReport =
 TEST(ParseDefragReportText, FollowsTheLayoutOfEachFamily) {
     const ParseCase cases[] = {
         // Layout of version 6.0: number two places before the first sign.
-        {"vista blank digit blank", "x = 2 %", kVista, true, 2, 0},
-        {"vista two digits", "x = 12 %", kVista, true, 12, 1},
-        {"vista report", kVistaReport, kVista, true, 12, 1},
-        {"vista digit directly before sign is not used", "x = 15%", kVista, true, 1, 0},
-        {"vista one sign is enough", "only = 40 % here", kVista, true, 40, 1},
-        {"vista 100", "x = 100 %", kVista, true, 100, 1},
-        {"vista 1000 reads the whole run", "x = 1000 %", kVista, true, 1000, 1},
-        {"vista sign kept", "x = -5 %", kVista, true, -5, 0},
-        {"vista no digits counts as found", "abc %", kVista, true, 0, 0},
-        {"vista sign at the very start", "%abc", kVista, true, 0, 0},
-        {"vista sign one place in", "7%", kVista, true, 0, 0},
-        {"vista sign two places in", "7 %", kVista, true, 7, 0},
+        {"vista blank digit blank", "x = 2 %", OsVista, true, 2, 0},
+        {"vista two digits", "x = 12 %", OsVista, true, 12, 1},
+        {"vista report", kVistaReport, OsVista, true, 12, 1},
+        {"vista digit directly before sign is not used", "x = 15%", OsVista, true, 1, 0},
+        {"vista one sign is enough", "only = 40 % here", OsVista, true, 40, 1},
+        {"vista 100", "x = 100 %", OsVista, true, 100, 1},
+        {"vista 1000 reads the whole run", "x = 1000 %", OsVista, true, 1000, 1},
+        {"vista sign kept", "x = -5 %", OsVista, true, -5, 0},
+        {"vista no digits counts as found", "abc %", OsVista, true, 0, 0},
+        {"vista sign at the very start", "%abc", OsVista, true, 0, 0},
+        {"vista sign one place in", "7%", OsVista, true, 0, 0},
+        {"vista sign two places in", "7 %", OsVista, true, 7, 0},
         // Every other layout: the second sign.
-        {"xp blank then 6", "free = 50%, total = 6%", kXp, true, 6, 0},
-        {"xp 15", "free = 50%, total = 15%", kXp, true, 15, 1},
-        {"xp report", kXpReport, kXp, true, 15, 1},
-        {"xp 10 does not recommend", "a 1% b 10%", kXp, true, 10, 0},
-        {"xp 11 recommends", "a 1% b 11%", kXp, true, 11, 1},
-        {"xp 100", "free = 50%, total = 100%", kXp, true, 100, 1},
-        {"xp digit then blank", "a 1% b = 5 %", kXp, true, 5, 0},
-        {"xp two digits then blank read whole", "a 1% b = 25 %", kXp, true, 25, 1},
-        {"xp letter before sign", "a 1% bx%", kXp, true, 0, 0},
-        {"xp sign is not a digit", "a 1% b -5%", kXp, true, 5, 0},
-        {"xp only one sign fails", "total = 15%", kXp, false, 0, 0},
-        {"xp adjacent signs", "%%", kXp, true, 0, 0},
-        {"unknown family reads like xp", "a 50% b 42%", kUnknown, true, 42, 1},
-        {"unknown family 100", "a 50% b 100%", kUnknown, true, 100, 1},
-        {"family 5 reads like xp", "a 50% b 3%", 5, true, 3, 0},
-        {"huge number is clamped", "a 1% b 99999999999999999999%", kXp, true, 2147483647, 1},
+        {"xp blank then 6", "free = 50%, total = 6%", OsWinXp, true, 6, 0},
+        {"xp 15", "free = 50%, total = 15%", OsWinXp, true, 15, 1},
+        {"xp report", kXpReport, OsWinXp, true, 15, 1},
+        {"xp 10 does not recommend", "a 1% b 10%", OsWinXp, true, 10, 0},
+        {"xp 11 recommends", "a 1% b 11%", OsWinXp, true, 11, 1},
+        {"xp 100", "free = 50%, total = 100%", OsWinXp, true, 100, 1},
+        {"xp digit then blank", "a 1% b = 5 %", OsWinXp, true, 5, 0},
+        {"xp two digits then blank read whole", "a 1% b = 25 %", OsWinXp, true, 25, 1},
+        {"xp letter before sign", "a 1% bx%", OsWinXp, true, 0, 0},
+        {"xp sign is not a digit", "a 1% b -5%", OsWinXp, true, 5, 0},
+        {"xp only one sign fails", "total = 15%", OsWinXp, false, 0, 0},
+        {"xp adjacent signs", "%%", OsWinXp, true, 0, 0},
+        {"unknown family reads like xp", "a 50% b 42%", OsUnknown, true, 42, 1},
+        {"unknown family 100", "a 50% b 100%", OsUnknown, true, 100, 1},
+        {"family 5 reads like xp", "a 50% b 3%", OsNtWorkstation, true, 3, 0},
+        {"huge number is clamped", "a 1% b 99999999999999999999%", OsWinXp, true, 2147483647, 1},
         // No usable sign.
-        {"no sign", "Volume C: analysed, nothing to report", kXp, false, 0, 0},
-        {"no sign vista", "Volume C: analysed", kVista, false, 0, 0},
-        {"empty", "", kXp, false, 0, 0},
-        {"stops at the first zero byte", std::string("a 1% b\0 7%", 10), kXp, false, 0, 0},
-        {"zero byte first", std::string("\0 = 2 %", 7), kVista, false, 0, 0},
+        {"no sign", "Volume C: analysed, nothing to report", OsWinXp, false, 0, 0},
+        {"no sign vista", "Volume C: analysed", OsVista, false, 0, 0},
+        {"empty", "", OsWinXp, false, 0, 0},
+        {"stops at the first zero byte", std::string("a 1% b\0 7%", 10), OsWinXp, false, 0, 0},
+        {"zero byte first", std::string("\0 = 2 %", 7), OsVista, false, 0, 0},
     };
     for (const ParseCase& c : cases) {
         DefragFigures figures;
@@ -93,12 +90,12 @@ TEST(ParseDefragReportText, OnlyTheFirst1024BytesCount) {
         std::int32_t percent;
     };
     const Case cases[] = {
-        {"sign beyond the limit", 1024, " = 2 %", kVista, false, 0},
-        {"sign the last byte inside", 1019, "= 2 %", kVista, true, 2},
-        {"sign one past the limit", 1020, "= 23 %", kVista, false, 0},
-        {"second sign one past the limit", 1015, "a 1% b 33%", kXp, false, 0},
-        {"second sign the last byte inside", 1014, "a 1% b 33%", kXp, true, 33},
-        {"second sign inside", 990, "a 1% b 33%", kXp, true, 33},
+        {"sign beyond the limit", 1024, " = 2 %", OsVista, false, 0},
+        {"sign the last byte inside", 1019, "= 2 %", OsVista, true, 2},
+        {"sign one past the limit", 1020, "= 23 %", OsVista, false, 0},
+        {"second sign one past the limit", 1015, "a 1% b 33%", OsWinXp, false, 0},
+        {"second sign the last byte inside", 1014, "a 1% b 33%", OsWinXp, true, 33},
+        {"second sign inside", 990, "a 1% b 33%", OsWinXp, true, 33},
     };
     for (const Case& c : cases) {
         std::string report = std::string(c.padding, 'x') + c.tail + std::string(4000, 'y') + " 9%% 9%%";

@@ -121,29 +121,6 @@ TEST(DiskInstanceText, FormatsSizeInUnitsOfTwoToTheThirty) {
         EXPECT_EQ(DiskInstanceText(c.size, c.type), c.expected) << ToUtf8(c.size);
 }
 
-TEST(ParseDecimalInt64, TakesBlanksSignAndLeadingDigits) {
-    const std::pair<Text, std::int64_t> cases[] = {
-        {u"0", 0},
-        {u"42", 42},
-        {u"   42", 42},
-        {u"\n\t 7", 7},
-        {u"-5", -5},
-        {u"+5", 5},
-        {u"12ab34", 12},
-        {u"", 0},
-        {u"-", 0},
-        {u"x12", 0},
-        {u"- 5", 0},
-        {u"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
-        {u"9223372036854775808", std::numeric_limits<std::int64_t>::max()},
-        {u"99999999999999999999999", std::numeric_limits<std::int64_t>::max()},
-        {u"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
-        {u"-99999999999999999999999", std::numeric_limits<std::int64_t>::min()},
-        {u"\u00A012", 0},  // only ASCII white space is skipped
-    };
-    for (const auto& c : cases) EXPECT_EQ(ParseDecimalInt64(c.first), c.second) << ToUtf8(c.first);
-}
-
 TEST(FormatDiskSize, RoundsTheExactValue) {
     const std::pair<std::int64_t, Text> cases[] = {
         {0, u"0.000GB "},
@@ -181,17 +158,6 @@ TEST(FormatDiskSize, AgreesWithCorrectlyRoundedPrintf) {
     }
 }
 #endif
-
-TEST(FormatMemoryText, DropsTheRemainder) {
-    const std::pair<std::uint64_t, Text> cases[] = {
-        {2147483648ull, u"2048 MB"},
-        {2147483647ull, u"2047 MB"},
-        {0, u"0 MB"},
-        {1048575, u"0 MB"},
-        {std::numeric_limits<std::uint64_t>::max(), u"17592186044415 MB"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FormatMemoryText(c.first), c.second) << c.first;
-}
 
 TEST(NeedsNoDriverText, OnlyEmptyDeviceClassFields) {
     for (int i = 0; i < kHardwareFieldCount; ++i) {

@@ -40,31 +40,6 @@ TEST(IsExcludedProductCode, IgnoresLetterCaseOnly) {
     for (const auto& c : cases) EXPECT_EQ(IsExcludedProductCode(c.name), c.excluded) << ToUtf8(c.name);
 }
 
-TEST(RegistryBufferText, NeverReadsPastTheBufferOrTheBytesRead) {
-    char16_t buf[8];
-    auto fill = [&](const Text& t) {
-        for (std::size_t i = 0; i < 8; ++i) buf[i] = i < t.size() ? t[i] : u'#';
-    };
-    const struct {
-        const char* name;
-        Text content;  // buffer content, '#' after it
-        std::size_t bytes;
-        Text expected;
-    } cases[] = {
-        {"terminated", Text(u"abc\0", 4), 8, u"abc"},
-        {"fills the buffer without terminator", u"abcdefgh", 16, u"abcdefg"},
-        {"short value over older content", u"Q未知)", 2, u"Q"},
-        {"empty value", Text(u"\0", 1), 2, u""},
-        {"no bytes", u"abc", 0, u""},
-        {"odd byte count", u"abc", 5, u"ab"},
-    };
-    for (const auto& c : cases) {
-        fill(c.content);
-        EXPECT_EQ(RegistryBufferText(buf, 8, c.bytes), c.expected) << c.name;
-    }
-    EXPECT_EQ(RegistryBufferText(nullptr, 8, 16), u"");
-}
-
 TEST(ListedApps, PairsCompareExactly) {
     ListedApps listed;
     EXPECT_TRUE(listed.Add(u"Editor", u"Maker"));

@@ -19,16 +19,6 @@ TEST(AdapterTypeLabel, EveryNumberHasItsLabel) {
     for (const auto& c : cases) EXPECT_EQ(Text(AdapterTypeLabel(c.type)), c.label) << c.type;
 }
 
-TEST(FieldTextLength, StopsAtTheTerminatorOrTheFieldEnd) {
-    const char terminated[8] = {'1', '0', '.', '0', 0, 'x', 'x', 'x'};
-    const char full[4] = {'a', 'b', 'c', 'd'};  // no terminator inside
-    EXPECT_EQ(FieldTextLength(terminated, sizeof terminated), 4u);
-    EXPECT_EQ(FieldTextLength(full, sizeof full), 4u);
-    EXPECT_EQ(FieldTextLength("", 4), 0u);
-    EXPECT_EQ(FieldTextLength(nullptr, 4), 0u);
-    EXPECT_EQ(FieldTextLength(full, 0), 0u);
-}
-
 TEST(MakeNetConfigRow, TakesTheTextsAndCutsThemToTheField) {
     AdapterFacts eth;
     eth.description = u"Intel(R) PRO/1000 网卡";

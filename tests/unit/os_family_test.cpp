@@ -119,22 +119,4 @@ TEST(ClassifyOsFamily, StoredTypeIsReadOnlyWhenItDecides) {
     EXPECT_FALSE(FamilyNeedsStoredProductType(Win9x(4, 0)));
 }
 
-TEST(RegistryDataText, StopsAtTheTerminatorOrTheData) {
-    const char16_t data[] = {u'W', u'i', u'n', u'N', u'T', 0, u'x', u'y'};
-    EXPECT_EQ(RegistryDataText(data, 16), u"WinNT");
-    EXPECT_EQ(RegistryDataText(data, 6), u"Win");   // no terminator inside the data
-    EXPECT_EQ(RegistryDataText(data, 7), u"Win");   // odd last byte dropped
-    EXPECT_EQ(RegistryDataText(data, 0), u"");
-    EXPECT_EQ(RegistryDataText(nullptr, 8), u"");
-}
-
-TEST(EqualsIgnoreCase, FoldsAsciiLettersOnly) {
-    EXPECT_TRUE(EqualsIgnoreCase(u"service pack 6", u"Service Pack 6"));
-    EXPECT_TRUE(EqualsIgnoreCase(u"WinNT", u"WINNT"));
-    EXPECT_FALSE(EqualsIgnoreCase(u"Service Pack 6a", u"Service Pack 6"));
-    EXPECT_FALSE(EqualsIgnoreCase(u"Service Pack 6", u"Service Pack 6a"));
-    EXPECT_FALSE(EqualsIgnoreCase(u"[", u"{"));  // not letters: no folding
-    EXPECT_TRUE(EqualsIgnoreCase(u"", u""));
-}
-
 }  // namespace

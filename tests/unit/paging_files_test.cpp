@@ -68,16 +68,6 @@ TEST(ParsePagingFileEntry, Cases) {
     }
 }
 
-TEST(LeadingInt32, Limits) {
-    EXPECT_EQ(LeadingInt32(u"2147483647"), 2147483647);
-    EXPECT_EQ(LeadingInt32(u"-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(LeadingInt32(u"2147483648"), 2147483647);
-    EXPECT_EQ(LeadingInt32(u"-"), 0);
-    EXPECT_EQ(LeadingInt32(u"x1"), 0);
-    EXPECT_EQ(LeadingInt32(u"\r\n 42"), 42);
-    EXPECT_EQ(LeadingInt32(u""), 0);
-}
-
 TEST(IsListedEnvironmentValue, StringTypesWithData) {
     EXPECT_TRUE(IsListedEnvironmentValue(kRegSz, 2));
     EXPECT_TRUE(IsListedEnvironmentValue(kRegExpandSz, 40));

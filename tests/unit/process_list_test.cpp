@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "process/process_list.h"
+#include "sysinfo/os_family.h"
 
 using namespace tallowick;
 
@@ -260,7 +261,8 @@ TEST(MakeProcessEntry, IdleEntryPerFamily) {
         std::int32_t family;
         const char16_t* memory;
     };
-    const Case cases[] = {{7, u"28 K"}, {-1, u"16 K"}, {1, u"16 K"}, {5, u"16 K"}, {8, u"16 K"}, {9, u"16 K"}};
+    const Case cases[] = {{OsWinXp, u"28 K"},         {OsUnknown, u"16 K"},    {OsWin9x, u"16 K"},
+                          {OsNtWorkstation, u"16 K"}, {OsServer2003, u"16 K"}, {OsVista, u"16 K"}};
     ProcessorTimes times({{0, 900}, {12, 100}});
     for (const Case& c : cases) {
         ProcessFacts idle;  // identifier 0: nothing is read
@@ -276,7 +278,7 @@ TEST(MakeProcessEntry, IdleEntryPerFamily) {
 TEST(MakeProcessEntry, SystemUnderFourOrEight) {
     ProcessorTimes times({{4, 50}, {8, 50}, {12, 50}});
     for (std::uint32_t id : {4u, 8u}) {
-        for (std::int32_t family : {7, 5, -1}) {
+        for (std::int32_t family : {OsWinXp, OsNtWorkstation, OsUnknown}) {
             ProcessFacts closed;
             closed.id = id;
             ProcessEntry e = MakeProcessEntry(closed, family, times);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "core/registry_reader.h"
 #include "core/text.h"
 
 using namespace tallowick;
@@ -12,6 +15,26 @@ struct CopyCase {
     std::size_t bound;
     Text expected;
 };
+
+// Fixed byte fields of platform records (the adapter texts) hold their text
+// with a terminator, or without one when it fills them.
+TEST(BoundedLength, StopsAtTheTerminatorOrTheFieldEnd) {
+    const char terminated[8] = {'1', '0', '.', '0', 0, 'x', 'x', 'x'};
+    const char full[4] = {'a', 'b', 'c', 'd'};  // no terminator inside
+    const struct {
+        const char* name;
+        const char* field;
+        std::size_t width;
+        std::size_t length;
+    } cases[] = {
+        {"terminated", terminated, sizeof terminated, 4},
+        {"full", full, sizeof full, 4},
+        {"empty", "", 4, 0},
+        {"null", nullptr, 4, 0},
+        {"no width", full, 0, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BoundedLength(c.field, c.width), c.length) << c.name;
+}
 
 TEST(CopyBounded, BoundsCountTheTerminator) {
     const CopyCase cases[] = {
@@ -32,6 +55,7 @@ TEST(CopyBounded, BoundsCountTheTerminator) {
         EXPECT_EQ(Text(dst), c.expected) << c.name;
         EXPECT_EQ(n, c.expected.size()) << c.name;
         EXPECT_EQ(dst[c.bound], u'#') << c.name << ": wrote past the bound";
+        EXPECT_EQ(BoundedText(c.src, c.bound), c.expected) << c.name << ": the text a field would hold";
     }
 }
 
@@ -39,6 +63,7 @@ TEST(CopyBounded, ZeroBoundWritesNothing) {
     char16_t dst[2] = {u'#', u'#'};
     EXPECT_EQ(CopyBounded(dst, 0, u"abc"), 0u);
     EXPECT_EQ(dst[0], u'#');
+    EXPECT_EQ(BoundedText(u"abc", 0), u"");
 }
 
 TEST(AppendBounded, AppendsWithinTheBound) {
@@ -61,6 +86,112 @@ TEST(FormatInt, MatchesPrintfDecimal) {
         {INT64_MAX, u"9223372036854775807"}, {INT64_MIN, u"-9223372036854775808"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatInt(c.first), c.second);
+}
+
+// The paging-file sizes (32 bits), the drive sizes of the hardware report (64
+// bits) and the defragmenter's percentage (32 bits, from bytes) are all read
+// by the same rules.
+TEST(LeadingInt, TakesBlanksSignAndLeadingDigitsAndStopsAtTheLimits) {
+    constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
+    const struct {
+        Text text;
+        std::int64_t as64;
+        std::int32_t as32;
+    } cases[] = {
+        {u"0", 0, 0},
+        {u"42", 42, 42},
+        {u"   42", 42, 42},
+        {u"\n\t 7", 7, 7},
+        {u"\r\n 42", 42, 42},
+        {u"-5", -5, -5},
+        {u"+5", 5, 5},
+        {u"12ab34", 12, 12},
+        {u"", 0, 0},
+        {u"-", 0, 0},
+        {u"x12", 0, 0},
+        {u"x1", 0, 0},
+        {u"- 5", 0, 0},
+        {u"2147483647", 2147483647, kMax32},
+        {u"2147483648", 2147483648LL, kMax32},
+        {u"-2147483648", -2147483648LL, kMin32},
+        {u"9223372036854775807", kMax64, kMax32},
+        {u"9223372036854775808", kMax64, kMax32},
+        {u"99999999999999999999999", kMax64, kMax32},
+        {u"-9223372036854775808", kMin64, kMin32},
+        {u"-99999999999999999999999", kMin64, kMin32},
+        {u"\u00A012", 0, 0},  // only ASCII white space is skipped
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingInt64(c.text), c.as64) << ToUtf8(c.text);
+        EXPECT_EQ(LeadingInt32(c.text), c.as32) << ToUtf8(c.text);
+    }
+}
+
+TEST(EqualsIgnoreCase, FoldsAsciiLettersOnly) {
+    const struct {
+        Text a, b;
+        bool equal;
+    } cases[] = {
+        {u"service pack 6", u"Service Pack 6", true},
+        {u"WinNT", u"WINNT", true},
+        {u"Service Pack 6a", u"Service Pack 6", false},
+        {u"Service Pack 6", u"Service Pack 6a", false},
+        {u"[", u"{", false},  // not letters: no folding
+        {u"", u"", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EqualsIgnoreCase(c.a, c.b), c.equal) << ToUtf8(c.a) << " / " << ToUtf8(c.b);
+}
+
+// The memory texts of the computer identity and of the hardware report.
+TEST(FormatMegabytes, WholeMebibytesRoundedDown) {
+    const std::pair<std::uint64_t, Text> cases[] = {
+        {0, u"0 MB"},
+        {(1ull << 20) - 1, u"0 MB"},
+        {1048575, u"0 MB"},
+        {1ull << 20, u"1 MB"},
+        {(2ull << 30) - 4096 * 37, u"2047 MB"},
+        {2147483647ull, u"2047 MB"},
+        {2ull << 30, u"2048 MB"},
+        {2147483648ull, u"2048 MB"},
+        {5ull << 40, u"5242880 MB"},
+        {~0ull, u"17592186044415 MB"},
+        {std::numeric_limits<std::uint64_t>::max(), u"17592186044415 MB"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToUtf8(FormatMegabytes(c.first)), ToUtf8(c.second)) << c.first;
+}
+
+// Registry data read into a buffer of 8 units, with or without a type check.
+TEST(RegistryBufferText, NeverReadsPastTheBufferOrTheBytesRead) {
+    char16_t buf[8];
+    auto fill = [&](const Text& t) {
+        for (std::size_t i = 0; i < 8; ++i) buf[i] = i < t.size() ? t[i] : u'#';
+    };
+    const struct {
+        const char* name;
+        Text content;  // buffer content, '#' after it
+        std::size_t bytes;
+        Text expected;
+    } cases[] = {
+        {"terminated", Text(u"abc\0", 4), 8, u"abc"},
+        {"fills the buffer without terminator", u"abcdefgh", 16, u"abcdefg"},
+        {"short value over older content", u"Q未知)", 2, u"Q"},
+        {"empty value", Text(u"\0", 1), 2, u""},
+        {"no bytes", u"abc", 0, u""},
+        {"odd byte count", u"abc", 5, u"ab"},
+        {"stops at the terminator", Text(u"WinNT\0xy", 8), 16, u"WinNT"},
+        {"no terminator inside the data", Text(u"WinNT\0xy", 8), 6, u"Win"},
+        {"odd last byte dropped", Text(u"WinNT\0xy", 8), 7, u"Win"},
+        {"no data", Text(u"WinNT\0xy", 8), 0, u""},
+    };
+    for (const auto& c : cases) {
+        fill(c.content);
+        EXPECT_EQ(RegistryBufferText(buf, 8, c.bytes), c.expected) << c.name;
+    }
+    EXPECT_EQ(RegistryBufferText(nullptr, 8, 16), u"");
+    EXPECT_EQ(RegistryBufferText(nullptr, 8, 8), u"");
 }
 
 TEST(Utf8, RoundTripsAndReplacesInvalidInput) {

@@ -299,22 +299,20 @@ TEST(LocalHardwareInfo, MultithreadedApartmentGetsExactlyOneUninitialise) {
 
 // ---- queries through Wine's WMI ---------------------------------------------------
 
-using Operation = BOOL (*)(CLocalHardwareInfo&, wchar_t*);
-
 TEST(DeviceQueries, AfterEachQueryTheObjectHoldsNoInterface) {
-    const std::pair<const char*, Operation> operations[] = {
-        {"disk drives", tallowick::GetDiskDriveInfo},
-        {"monitors", tallowick::GetDesktopMonitorInfo},
-        {"video controllers", tallowick::GetVideoControllerInfo},
-        {"sound devices", tallowick::GetSoundDeviceInfo},
-        {"network adapters", tallowick::GetNetworkAdapterInfo},
-        {"CD-ROM drives", tallowick::GetCdromDriveInfo},
-        {"pointing devices", tallowick::GetPointingDeviceInfo},
+    const std::pair<const char*, const DeviceQuery*> operations[] = {
+        {"disk drives", &tallowick::kDiskDriveQuery},
+        {"monitors", &tallowick::kDesktopMonitorQuery},
+        {"video controllers", &tallowick::kVideoControllerQuery},
+        {"sound devices", &tallowick::kSoundDeviceQuery},
+        {"network adapters", &tallowick::kNetworkAdapterQuery},
+        {"CD-ROM drives", &tallowick::kCdromDriveQuery},
+        {"pointing devices", &tallowick::kPointingDeviceQuery},
     };
     CLocalHardwareInfo info;
     for (const auto& op : operations) {
         wchar_t field[kFieldUnits] = L"before";
-        EXPECT_TRUE(op.second(info, field)) << op.first;
+        EXPECT_TRUE(tallowick::RunDeviceQuery(info, *op.second, field)) << op.first;
         EXPECT_FALSE(info.HoldsInterface()) << op.first;
         EXPECT_NE(std::wstring(field), L"before") << op.first << ": the field was not set";
     }
@@ -344,7 +342,7 @@ TEST(DeviceQueries, QueryTextThatCannotBeConvertedEmptiesOnlyItsField) {
     EXPECT_EQ(std::wstring(field), L"");
     EXPECT_FALSE(info.HoldsInterface());
     wchar_t next[kFieldUnits] = {};
-    EXPECT_TRUE(tallowick::GetVideoControllerInfo(info, next));
+    EXPECT_TRUE(tallowick::RunDeviceQuery(info, tallowick::kVideoControllerQuery, next));
     EXPECT_FALSE(std::wstring(next).empty());
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sysinfo/os_family.h"
 #include "test_support.h"
 
 namespace {
@@ -153,16 +154,16 @@ TEST(HddCheck, FragmentationAndAdviceFollowFamilyAndReportLayout) {
         std::string advice;
     };
     const Case cases[] = {
-        {"xp layout, two signs", L"winxp", 7, kXpReport15, "15%碎片", kRecommended},
-        {"xp layout, one digit", L"winxp", 7, "free = 50%\r\ntotal = 6%\r\n", "6%碎片", kNotNeeded},
-        {"xp layout, 100 percent", L"winxp", 7, "free = 0%\r\ntotal = 100%\r\n", "100%碎片", kRecommended},
-        {"xp layout, no sign", L"winxp", 7, "Analysis complete.\r\n", "", ""},
-        {"xp layout, signs beyond 1024 bytes", L"winxp", 7, std::string(1100, '.') + "\r\n= 50%\r\n= 15%\r\n", "",
+        {"xp layout, two signs", L"winxp", tallowick::OsWinXp, kXpReport15, "15%碎片", kRecommended},
+        {"xp layout, one digit", L"winxp", tallowick::OsWinXp, "free = 50%\r\ntotal = 6%\r\n", "6%碎片", kNotNeeded},
+        {"xp layout, 100 percent", L"winxp", tallowick::OsWinXp, "free = 0%\r\ntotal = 100%\r\n", "100%碎片", kRecommended},
+        {"xp layout, no sign", L"winxp", tallowick::OsWinXp, "Analysis complete.\r\n", "", ""},
+        {"xp layout, signs beyond 1024 bytes", L"winxp", tallowick::OsWinXp, std::string(1100, '.') + "\r\n= 50%\r\n= 15%\r\n", "",
          ""},
-        {"vista layout, one sign", L"vista", 9, "Total fragmented space = 12 %\r\nLargest free = 3 GB\r\n",
+        {"vista layout, one sign", L"vista", tallowick::OsVista, "Total fragmented space = 12 %\r\nLargest free = 3 GB\r\n",
          "12%碎片", kRecommended},
-        {"vista layout, blank two blank", L"vista", 9, "Total fragmented space = 2 %\r\n", "2%碎片", kNotNeeded},
-        {"vista layout, 100 percent", L"vista", 9, "Total fragmented space = 100 %\r\n", "100%碎片", kRecommended},
+        {"vista layout, blank two blank", L"vista", tallowick::OsVista, "Total fragmented space = 2 %\r\n", "2%碎片", kNotNeeded},
+        {"vista layout, 100 percent", L"vista", tallowick::OsVista, "Total fragmented space = 100 %\r\n", "100%碎片", kRecommended},
     };
     StandIn standIn;
     for (const Case& c : cases) {
@@ -207,7 +208,7 @@ TEST(HddCheck, Family5SendsProgressButRunsNoAnalysis) {
     for (const wchar_t* version : {L"win2k", L"win2008r2"}) {
         SCOPED_TRACE(tw::ToUtf8(version));
         ProbeRun run = RunProbe(version);
-        EXPECT_EQ(run.family, 5);
+        EXPECT_EQ(run.family, tallowick::OsNtWorkstation);
         EXPECT_EQ(run.count, "2");
         ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
         for (const Node& n : run.nodes) {

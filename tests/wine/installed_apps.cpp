@@ -173,12 +173,12 @@ TEST(InstalledApps, IsDuplicateAppComparesExactly) {
     int count = 0;
     InstalledAppNode* list = tallowick::ListInstalledApps(&count);
     EXPECT_EQ(count, Length(list));
-    EXPECT_TRUE(tallowick::IsDuplicateApp(list, L"TW Tool", L"Maker"));
-    EXPECT_TRUE(tallowick::IsDuplicateApp(list, L"TW Other", L"(未知)"));
-    EXPECT_FALSE(tallowick::IsDuplicateApp(list, L"TW tool", L"Maker"));
-    EXPECT_FALSE(tallowick::IsDuplicateApp(list, L"TW Tool", L"maker"));
-    EXPECT_FALSE(tallowick::IsDuplicateApp(list, L"TW Tool", L""));
-    EXPECT_FALSE(tallowick::IsDuplicateApp(nullptr, L"TW Tool", L"Maker"));
+    EXPECT_TRUE(tw::IsDuplicateApp(list, L"TW Tool", L"Maker"));
+    EXPECT_TRUE(tw::IsDuplicateApp(list, L"TW Other", L"(未知)"));
+    EXPECT_FALSE(tw::IsDuplicateApp(list, L"TW tool", L"Maker"));
+    EXPECT_FALSE(tw::IsDuplicateApp(list, L"TW Tool", L"maker"));
+    EXPECT_FALSE(tw::IsDuplicateApp(list, L"TW Tool", L""));
+    EXPECT_FALSE(tw::IsDuplicateApp(nullptr, L"TW Tool", L"Maker"));
     tallowick::ReleaseInstalledApps(list);
 }
 

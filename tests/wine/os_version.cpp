@@ -75,22 +75,22 @@ struct VersionCase {
 // R2 metric 0, and the stored product name "Microsoft Windows 7" whatever
 // the emulated version.
 const VersionCase kCases[] = {
-    {L"winxp", 7, "Microsoft Windows XP Professional Service Pack 3 (Build 2600) ",
+    {L"winxp", tallowick::OsWinXp, "Microsoft Windows XP Professional Service Pack 3 (Build 2600) ",
      "Microsoft Windows XP Service Pack 3 (Build 2600) "},
-    {L"winxp64", 8, "Microsoft Windows Server 2003 Professional Service Pack 2 (Build 3790) ",
-     "Microsoft Windows XP Professional x64 Edition Service Pack 2 (Build 3790) ", 7},
-    {L"win2003", 8, "Microsoft Windows Server 2003 Standard Edition Service Pack 2 (Build 3790) "},
-    {L"vista", 9, "Microsoft Windows 7"},
-    {L"win2008", 9, "Windows Server Longhorn Server 4.0 Service Pack 2 (Build 6002) "},
-    {L"win7", 4, "Server 4.0 Service Pack 1 (Build 7601) "},
-    {L"win2008r2", 5, "Professional Service Pack 1 (Build 7601) ", "Service Pack 1 (Build 7601) "},
-    {L"win2k", 5, "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195) ",
+    {L"winxp64", tallowick::OsServer2003, "Microsoft Windows Server 2003 Professional Service Pack 2 (Build 3790) ",
+     "Microsoft Windows XP Professional x64 Edition Service Pack 2 (Build 3790) ", tallowick::OsWinXp},
+    {L"win2003", tallowick::OsServer2003, "Microsoft Windows Server 2003 Standard Edition Service Pack 2 (Build 3790) "},
+    {L"vista", tallowick::OsVista, "Microsoft Windows 7"},
+    {L"win2008", tallowick::OsVista, "Windows Server Longhorn Server 4.0 Service Pack 2 (Build 6002) "},
+    {L"win7", tallowick::OsNtServer, "Server 4.0 Service Pack 1 (Build 7601) "},
+    {L"win2008r2", tallowick::OsNtWorkstation, "Professional Service Pack 1 (Build 7601) ", "Service Pack 1 (Build 7601) "},
+    {L"win2k", tallowick::OsNtWorkstation, "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195) ",
      "Microsoft Windows 2000 Service Pack 4 (Build 2195) "},
-    {L"nt40", 3, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ",
+    {L"nt40", tallowick::OsNt4Workstation, "Microsoft Windows NT Workstation 4.0 Service Pack 6a (Build 1381) ",
      "Microsoft Windows NT Service Pack 6a (Build 1381) "},
-    {L"win98", 1, "Microsoft Windows 98 SE "},
-    {L"winme", 2, "Microsoft Windows Millennium Edition "},
-    {L"win95", 1, "Microsoft Windows 95 "},
+    {L"win98", tallowick::OsWin9x, "Microsoft Windows 98 SE "},
+    {L"winme", tallowick::OsWinMe, "Microsoft Windows Millennium Edition "},
+    {L"win95", tallowick::OsWin9x, "Microsoft Windows 95 "},
 };
 
 class EmulatedVersion : public ::testing::TestWithParam<VersionCase> {};
@@ -126,7 +126,7 @@ TEST(OsVersion, VistaWithoutStoredProductName) {
                                   L"ProductName");
     productName.remove();
     ProbeResult r = RunProbe(L"vista");
-    EXPECT_EQ(r.family, 9);
+    EXPECT_EQ(r.family, tallowick::OsVista);
     EXPECT_EQ(r.built, 0);
     EXPECT_EQ(r.name, "");
 }

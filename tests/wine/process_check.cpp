@@ -193,14 +193,14 @@ TEST(ProcessInternals, OwnerFromTokenWithoutQueryRightLeavesFieldAlone) {
 
 TEST(ProcessInternals, OwnerFromWtsList) {
     wchar_t owner[261] = {};
-    EXPECT_TRUE(tallowick::GetOwnerFromWtsList(GetCurrentProcessId(), owner));
+    EXPECT_TRUE(tw::GetOwnerFromWtsList(GetCurrentProcessId(), owner));
     EXPECT_EQ(std::wstring(owner), CurrentUser());
 }
 
 TEST(ProcessInternals, ProcessMissingFromWtsListKeepsEmptyOwner) {
     wchar_t owner[261] = {};
     // Identifiers are multiples of four: this one is never a process.
-    EXPECT_TRUE(tallowick::GetOwnerFromWtsList(0xFFFFFFF1u, owner));
+    EXPECT_TRUE(tw::GetOwnerFromWtsList(0xFFFFFFF1u, owner));
     EXPECT_EQ(owner[0], L'\0');
 }
 
@@ -210,20 +210,20 @@ TEST(ProcessInternals, SnapshotHoldsThisProcess) {
     bool found = false;
     for (const auto& r : records) found = found || r.id == GetCurrentProcessId();
     EXPECT_TRUE(found);
-    const int share = tallowick::GetProcessCpuShare(GetCurrentProcessId());
+    const int share = tallowick::TakeProcessorTimes().share(GetCurrentProcessId());
     EXPECT_GE(share, 0);
     EXPECT_LE(share, 100);
 }
 
 TEST(ProcessInternals, FillProcessNodeForItselfAndForAnEndedProcess) {
     ProcessNode* node = new ProcessNode();
-    EXPECT_TRUE(tallowick::FillProcessNode(GetCurrentProcessId(), node));
+    EXPECT_TRUE(tw::FillProcessNode(GetCurrentProcessId(), node));
     EXPECT_EQ(std::wstring(node->szName), OwnBaseName());
     EXPECT_FALSE(std::wstring(node->szOwner).empty());
     delete node;
 
     node = new ProcessNode();
-    EXPECT_FALSE(tallowick::FillProcessNode(0xFFFFFFF1u, node));
+    EXPECT_FALSE(tw::FillProcessNode(0xFFFFFFF1u, node));
     EXPECT_EQ(node->szName[0], L'\0');
     EXPECT_EQ(node->szOwner[0], L'\0');
     EXPECT_EQ(node->szMemory[0], L'\0');

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "sysinfo/os_family.h"
 #include "test_support.h"
 
 namespace {
@@ -55,17 +56,17 @@ Probe RunProbe(const std::wstring& version) {
 
 struct RouteCase {
     const wchar_t* version;
-    int family;  // 5: token route; others: terminal-services route
+    int family;  // OsNtWorkstation: token route; others: terminal-services route
 };
 
 // Wine 8 swaps the product types of win7 (server) and win2008r2 (workstation).
 const RouteCase kCases[] = {
-    {L"win2008r2", 5},
-    {L"", 5},  // Wine's own version: a 6.1 workstation
-    {L"win7", 4},
-    {L"winxp", 7},
-    {L"win2003", 8},
-    {L"vista", 9},
+    {L"win2008r2", tallowick::OsNtWorkstation},
+    {L"", tallowick::OsNtWorkstation},  // Wine's own version: a 6.1 workstation
+    {L"win7", tallowick::OsNtServer},
+    {L"winxp", tallowick::OsWinXp},
+    {L"win2003", tallowick::OsServer2003},
+    {L"vista", tallowick::OsVista},
 };
 
 class ProcessRoute : public ::testing::TestWithParam<RouteCase> {};
