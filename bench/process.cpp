@@ -25,7 +25,7 @@
 
 #include "process/checks.h"
 #include "process/process_win.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sysinfo/identity_text.h"
+#include "core/text.h"
 #include "sysinfo/paging_files.h"
 
 using namespace tallowick;

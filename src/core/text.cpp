@@ -200,4 +200,9 @@ Text FromUtf8(std::string_view s) {
     return out;
 }
 
+Text TrimLeadingBlanks(TextView text) {
+    std::size_t first = text.find_first_not_of(u' ');
+    return first == TextView::npos ? Text() : Text(text.substr(first));
+}
+
 }  // namespace tallowick

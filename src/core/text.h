@@ -76,4 +76,8 @@ Text FormatMegabytes(std::uint64_t totalBytes);
 std::string ToUtf8(TextView text);
 Text FromUtf8(std::string_view utf8);
 
+// The text with every blank (U+0020) before its first other unit removed;
+// tabs and other white space count as text, trailing blanks stay.
+Text TrimLeadingBlanks(TextView text);
+
 }  // namespace tallowick

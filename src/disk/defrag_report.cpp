@@ -1,6 +1,6 @@
 #include "disk/defrag_report.h"
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace tallowick {
 namespace {

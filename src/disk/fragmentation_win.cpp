@@ -6,7 +6,7 @@
 #include "core/host_callback.h"
 #include "disk/defrag_report.h"
 #include "disk/hdd_check.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace tallowick {
 namespace {

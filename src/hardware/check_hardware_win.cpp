@@ -6,7 +6,7 @@
 
 #include "core/host_callback.h"
 #include "core/message_catalog.h"
-#include "sysinfo/computer_identity.h"
+#include "core/processor_name.h"
 
 namespace tallowick {
 namespace {
@@ -22,7 +22,7 @@ int GetProcessorName(wchar_t* field) {
     // The processor name of the computer's identity, read on its own: the
     // rest of the identity (host address lookup, workgroup, OS name) is not
     // needed here and would only slow the check down.
-    char16_t name[sizeof(ComputerIdentity::szProcessorName) / sizeof(char16_t)] = {};
+    char16_t name[kProcessorNameUnits] = {};
     ReadProcessorName(name);  // unreadable: stays empty
     CopyBounded(U16(field), kHardwareFieldBound, TextView(name, BoundedLength(name, sizeof name / sizeof name[0])));
     return 1;

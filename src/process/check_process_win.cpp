@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace tallowick {
 namespace {

@@ -1,6 +1,6 @@
 #include "process/process_list.h"
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 #include <algorithm>
 #include <cstring>

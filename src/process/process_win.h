@@ -11,7 +11,7 @@
 
 #include "process/checks.h"
 #include "process/process_list.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace tallowick {
 

@@ -1,12 +1,14 @@
 // The computer's identity, filled on its user's stack.
 #pragma once
 
+#include "core/processor_name.h"
+
 namespace tallowick {
 
 struct ComputerIdentity {
     char16_t szComputerName[16];
     char16_t szWorkgroup[256];
-    char16_t szProcessorName[256];
+    char16_t szProcessorName[kProcessorNameUnits];  // ReadProcessorName
     char16_t szTotalMemory[50];
     char16_t szOsName[256];
     char16_t szIpAddress[50];
@@ -24,7 +26,5 @@ int GetWorkgroupName(char16_t* field);
 // only when Windows Sockets cannot be started; a name that does not resolve
 // leaves the field unchanged and returns 1.
 int GetHostAddress(char16_t* field);
-// Name of the first processor, leading blanks removed, into a 256-unit field.
-int ReadProcessorName(char16_t* field);
 
 }  // namespace tallowick

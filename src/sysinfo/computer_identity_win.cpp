@@ -8,17 +8,15 @@
 
 #include "core/registry_reader.h"
 #include "core/win_util.h"
-#include "sysinfo/identity_text.h"
 #include "sysinfo/os_display_name.h"
-#include "sysinfo/os_version.h"
+#include "core/os_version.h"
+#include "core/processor_name.h"
 
 namespace tallowick {
 namespace {
 
 constexpr std::size_t kWorkgroupUnits = 256;
-constexpr std::size_t kProcessorUnits = 256;
 constexpr int kAddressUnits = 50;
-constexpr DWORD kProcessorNameBytes = 256;  // 127 characters and the terminator
 
 }  // namespace
 
@@ -57,25 +55,6 @@ int GetHostAddress(char16_t* field) {
         }
     }
     WSACleanup();
-    return 1;
-}
-
-int ReadProcessorName(char16_t* field) {
-    if (!field) return 0;
-    UniqueRegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0,
-                      KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-        return 0;
-    }
-    char16_t scratch[kProcessorUnits] = {};
-    DWORD length = kProcessorNameBytes;
-    if (RegQueryValueExW(key.get(), L"ProcessorNameString", nullptr, nullptr, reinterpret_cast<BYTE*>(scratch),
-                         &length) != ERROR_SUCCESS ||
-        length > kProcessorNameBytes) {
-        return 0;
-    }
-    key.reset();
-    CopyBounded(field, kProcessorUnits, TrimLeadingBlanks(RegistryBufferText(scratch, kProcessorUnits, length)));
     return 1;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "disk/defrag_report.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 using namespace tallowick;
 

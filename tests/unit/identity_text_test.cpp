@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sysinfo/identity_text.h"
+#include "core/text.h"
 
 using namespace tallowick;
 

@@ -2,7 +2,7 @@
 // examples and the edges.
 #include <gtest/gtest.h>
 
-#include "sysinfo/os_version.h"
+#include "core/os_version.h"
 
 using namespace tallowick;
 

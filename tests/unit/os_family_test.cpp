@@ -2,8 +2,8 @@
 // family table and the edges between them.
 #include <gtest/gtest.h>
 
-#include "sysinfo/os_family.h"
-#include "sysinfo/os_version.h"
+#include "core/os_family.h"
+#include "core/os_version.h"
 
 using namespace tallowick;
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "process/process_list.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 using namespace tallowick;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 #include "test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sysinfo/os_display_name.h"
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 #include "test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 #include "test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "sysinfo/os_version_reader.h"
+#include "core/os_version_reader.h"
 
 #include "core/registry_reader.h"
 #include "core/win_util.h"

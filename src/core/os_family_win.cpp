@@ -1,6 +1,6 @@
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
-#include "sysinfo/os_version_reader.h"
+#include "core/os_version_reader.h"
 
 namespace tallowick {
 

@@ -1,6 +1,6 @@
-#include "sysinfo/os_version.h"
+#include "core/os_version.h"
 
-#include "sysinfo/os_family.h"
+#include "core/os_family.h"
 
 namespace tallowick {
 namespace {

@@ -1,7 +1,7 @@
 // Reads the version facts of the running system (Windows only).
 #pragma once
 
-#include "sysinfo/os_version.h"
+#include "core/os_version.h"
 
 namespace tallowick {
 
