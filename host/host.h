@@ -69,6 +69,9 @@ std::wstring Wide(const std::string& utf8);
 std::size_t DisplayWidth(const std::string& utf8);
 // "1.5 GiB" style.
 std::string HumanBytes(unsigned long long bytes);
+// The devices of a hardware field: its text split at "; " (one part, maybe
+// empty, when there is no separator).
+std::vector<std::string> SplitDevices(const std::string& text);
 
 // Replacements of single bytes, an empty entry keeping its byte. `control`
 // gives those of the control characters below 0x20; `named` those of other

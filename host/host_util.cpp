@@ -212,6 +212,16 @@ std::size_t DisplayWidth(const std::string& s) {
     return width;
 }
 
+std::vector<std::string> SplitDevices(const std::string& text) {
+    std::vector<std::string> devices;
+    for (std::size_t start = 0;;) {
+        const std::size_t sep = text.find("; ", start);
+        devices.push_back(text.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
+        if (sep == std::string::npos) return devices;
+        start = sep + 2;
+    }
+}
+
 std::string HumanBytes(unsigned long long bytes) {
     static const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB"};
     double v = static_cast<double>(bytes);

@@ -107,13 +107,13 @@ std::string CellHtml(const Json* v, Show show) {
         case Show::Dash: return text.empty() ? "-" : Esc(text);
         case Show::Devices: {
             std::string out;
-            for (std::size_t start = 0;;) {
-                std::size_t sep = text.find("; ", start);
-                out += Esc(text.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
-                if (sep == std::string::npos) return out;
-                out += "<br>";
-                start = sep + 2;
+            bool first = true;
+            for (const std::string& device : SplitDevices(text)) {
+                if (!first) out += "<br>";
+                out += Esc(device);
+                first = false;
             }
+            return out;
         }
         case Show::Removal: return v->kind() == Json::Kind::Int ? Esc(RemovalText(v->asInt())) : Esc(text);
         default: return Esc(text);

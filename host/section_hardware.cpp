@@ -5,19 +5,6 @@
 namespace host {
 namespace {
 
-// The devices of one field: its text split at "; ".
-std::vector<std::string> Devices(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t sep = text.find("; ", start);
-        out.push_back(text.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
-        if (sep == std::string::npos) break;
-        start = sep + 2;
-    }
-    return out;
-}
-
 void ShowHardware(SectionOutput& out, const HardwareConfigResult& r, int count) {
     const Record single = {TextField("szProcessor", "Processor", r.szProcessor),
                            TextField("szMemory", "Memory", r.szMemory)};
@@ -34,7 +21,7 @@ void ShowHardware(SectionOutput& out, const HardwareConfigResult& r, int count) 
     for (const Field& f : single) table.add({f.label, f.text});
     for (const Field& f : deviceLists) {
         bool first = true;
-        for (const std::string& device : Devices(f.text)) {
+        for (const std::string& device : SplitDevices(f.text)) {
             table.add({first ? f.label : "", device});
             first = false;
         }

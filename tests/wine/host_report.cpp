@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/text.h"
 #include "host.h"
@@ -96,6 +97,19 @@ void Keys(const Json& v, std::vector<std::string>& keys) {
 
 // Figures and texts the real host's run does not show, each in order on the
 // page, and no record field name of the document anywhere in it.
+// The device lists of the hardware field, as the text and the HTML report
+// both split them.
+TEST(HostReport, SplitDevices) {
+    const struct {
+        const char* text;
+        std::vector<std::string> devices;
+    } cases[] = {
+        {"", {""}},           {"A", {"A"}},       {"A; B", {"A", "B"}}, {"; A", {"", "A"}},
+        {"A; ", {"A", ""}},   {"A;B", {"A;B"}},   {"A;  B", {"A", " B"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(host::SplitDevices(c.text), c.devices) << c.text;
+}
+
 TEST(HostReport, FiguresInWordsAndNoFieldNames) {
     struct Case {
         const char* name;
