@@ -100,7 +100,7 @@ InstalledAppNode* BuildIndexed(const std::vector<std::pair<std::wstring, std::ws
     for (const auto& e : entries) {
         AppendListedApp(list, listed, ViewOf(e.first.c_str()), ViewOf(e.second.c_str()), nullptr);
     }
-    return list.head();
+    return list.Release();
 }
 
 }  // namespace

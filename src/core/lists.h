@@ -1,5 +1,7 @@
-// The records' linked lists: built by appending at the tail, freed from the
-// head. Every list the library hands to a host is built and freed here.
+// The records' linked lists and the records themselves: built into an owner,
+// handed to the host only when complete, freed from the head. Every record
+// and list the library hands to a host is built and freed here, so that a
+// failure at any point (out of memory, an exception) frees what was built.
 #pragma once
 
 #include <memory>
@@ -7,21 +9,67 @@
 
 namespace tallowick {
 
-// A singly linked list under construction that remembers its tail, so that
-// appending is O(1). The list belongs to whoever takes head().
+// How one node is freed. A node that owns more than itself (a buffer behind
+// a pointer field) specialises this beside its record.
+template <typename Node>
+struct NodeTraits {
+    static void Free(Node* node) { delete node; }
+};
+
+// Frees a list from its head, reading each node's link before freeing it.
+template <typename Node>
+void FreeList(Node* head) {
+    while (head) {
+        Node* next = head->pNext;
+        NodeTraits<Node>::Free(head);
+        head = next;
+    }
+}
+
+// Owner of one node or record: frees it (with its traits) unless released.
+template <typename Node>
+struct NodeDeleter {
+    void operator()(Node* node) const { NodeTraits<Node>::Free(node); }
+};
+template <typename Node>
+using NodePtr = std::unique_ptr<Node, NodeDeleter<Node>>;
+
+// A zero-filled record or node in an owner; an empty owner when out of memory.
+template <typename Node>
+NodePtr<Node> MakeZeroed() {
+    return NodePtr<Node>(new (std::nothrow) Node());
+}
+
+// A singly linked list under construction: it remembers its tail, so that
+// appending is O(1), and it owns what it holds. A builder that goes out of
+// scope frees its list; Release() hands the whole list over.
 template <typename Node>
 class ListBuilder {
 public:
-    void Append(Node* node) {
-        node->pNext = nullptr;
+    ListBuilder() = default;
+    ~ListBuilder() { FreeList(head_); }
+    ListBuilder(const ListBuilder&) = delete;
+    ListBuilder& operator=(const ListBuilder&) = delete;
+
+    // Takes the node over and appends it.
+    void Append(NodePtr<Node> node) {
+        Node* raw = node.release();
+        if (!raw) return;
+        raw->pNext = nullptr;
         if (tail_) {
-            tail_->pNext = node;
+            tail_->pNext = raw;
         } else {
-            head_ = node;
+            head_ = raw;
         }
-        tail_ = node;
+        tail_ = raw;
     }
     Node* head() const { return head_; }
+    // Hands the list over: the builder is empty afterwards.
+    Node* Release() {
+        Node* head = head_;
+        head_ = tail_ = nullptr;
+        return head;
+    }
 
 private:
     Node* head_ = nullptr;
@@ -33,22 +81,13 @@ private:
 // nothing and returns null; a node whose filling throws is freed.
 template <typename Node, typename Fill>
 Node* AppendNewNode(ListBuilder<Node>& list, int* count, Fill&& fill) {
-    std::unique_ptr<Node> node(new (std::nothrow) Node());
+    NodePtr<Node> node = MakeZeroed<Node>();
     if (!node) return nullptr;
     fill(*node);
     if (count) ++*count;
-    list.Append(node.get());
-    return node.release();
-}
-
-// Frees a list from its head, reading each node's link before freeing it.
-template <typename Node>
-void FreeList(Node* head) {
-    while (head) {
-        Node* next = head->pNext;
-        delete head;
-        head = next;
-    }
+    Node* raw = node.get();
+    list.Append(std::move(node));
+    return raw;
 }
 
 // The release of a list check: frees the list (null included) and answers 0.

@@ -8,3 +8,28 @@
 #include "tallowick.h"
 
 #include "core/lists.h"
+
+namespace tallowick {
+
+// An environment node owns its value text (an array).
+template <>
+struct NodeTraits<EnvironmentVariableNode> {
+    static void Free(EnvironmentVariableNode* node) {
+        if (!node) return;
+        delete[] node->pszValue;
+        delete node;
+    }
+};
+
+// A system report owns its two lists.
+template <>
+struct NodeTraits<SysInfoResult> {
+    static void Free(SysInfoResult* record) {
+        if (!record) return;
+        FreeList(record->pPagingFiles);
+        FreeList(record->pEnvironment);
+        delete record;
+    }
+};
+
+}  // namespace tallowick

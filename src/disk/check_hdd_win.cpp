@@ -59,7 +59,7 @@ HddNode* SurveyFixedDrives(intptr_t context, int* count, CheckCallback callback)
 
         AppendNewNode(built, count, [&](HddNode& node) { FillDriveNode(root, host, node); });
     }
-    return built.head();
+    return built.Release();
 }
 
 int CheckHdd(HddNode** result, CheckCallback callback, int* count, intptr_t context) {

@@ -63,7 +63,7 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
         }
     } catch (const std::bad_alloc&) {
     }
-    *result = built.head();
+    *result = built.Release();
     return 0;
 }
 

@@ -60,7 +60,7 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
                       });
     } catch (const std::bad_alloc&) {
     }
-    *result = built.head();
+    *result = built.Release();
     return 0;
 }
 

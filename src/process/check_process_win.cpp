@@ -198,17 +198,17 @@ ProcessNode* BuildProcessList(int* count) {
     entries.reserve(ids.size());
     nodes.reserve(ids.size());
     for (DWORD id : ids) {
-        ProcessNode* node = new (std::nothrow) ProcessNode();
+        NodePtr<ProcessNode> node = MakeZeroed<ProcessNode>();
         if (!node) break;  // the list built so far is handed over
         entries.push_back(ReadProcessEntry(id, context));
-        WriteProcessNode(entries.back(), node);
-        built.Append(node);
-        nodes.push_back(node);
+        WriteProcessNode(entries.back(), node.get());
+        nodes.push_back(node.get());
+        built.Append(std::move(node));
     }
     const std::ptrdiff_t idle = ApplyIdleRemainder(entries);
     if (idle >= 0) nodes[static_cast<std::size_t>(idle)]->nCpuPercent = entries[static_cast<std::size_t>(idle)].cpuPercent;
     if (count) *count = static_cast<int>(nodes.size());
-    return built.head();
+    return built.Release();
 }
 
 int CheckProcess(ProcessNode** result, int* count) {

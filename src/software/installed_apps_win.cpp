@@ -96,7 +96,7 @@ InstalledAppNode* ListInstalledApps(int* count) {
     const RegistryView other = OtherRegistryView(sizeof(void*) == 8, RunsUnderWow64());
     if (other == RegistryView::Wow64Key64) ListAppsInView(KEY_WOW64_64KEY, list, listed, count);
     if (other == RegistryView::Wow64Key32) ListAppsInView(KEY_WOW64_32KEY, list, listed, count);
-    return list.head();
+    return list.Release();
 }
 
 int CheckInstalledApps(InstalledAppNode** result, int* count) {

@@ -1,5 +1,6 @@
 // The system information report: OS name, Internet Explorer version, paging
 // files and system environment.
+#include <memory>
 #include <new>
 
 #include "core/registry_reader.h"
@@ -18,9 +19,9 @@ const char16_t kIeVersionPath[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Int
 constexpr std::size_t kPagingDataUnits = 1024;  // 2048 bytes, plus one zero unit behind
 constexpr DWORD kNameUnits = 260;
 
-PagingFileNode* NewPagingNode(const PagingFileEntry& entry) {
-    PagingFileNode* node = new (std::nothrow) PagingFileNode();
-    if (!node) return nullptr;
+NodePtr<PagingFileNode> NewPagingNode(const PagingFileEntry& entry) {
+    NodePtr<PagingFileNode> node = MakeZeroed<PagingFileNode>();
+    if (!node) return node;
     CopyField(node->szDrive, entry.drive);
     node->llInitialSize = entry.initialSize;
     node->llMaximumSize = entry.maximumSize;
@@ -49,17 +50,17 @@ PagingFileNode* ReadPagingFiles(int* count) {
         // A single text: its drive only, no sizes.
         PagingFileEntry entry;
         entry.drive = Text(data, BoundedLength(data, bytes / 2 < 2 ? bytes / 2 : 2));
-        if (PagingFileNode* node = NewPagingNode(entry)) built.Append(node);
+        built.Append(NewPagingNode(entry));
     } else if (type == kRegMultiSz) {
         // `data` has a zero unit behind the longest data, as the split needs.
         for (const Text& text : SplitMultiString(data, bytes / 2)) {
-            if (PagingFileNode* node = NewPagingNode(ParsePagingFileEntry(text))) built.Append(node);
+            built.Append(NewPagingNode(ParsePagingFileEntry(text)));
         }
         // The list counts as one item however many paging files it holds:
         // kept on purpose, hosts add the count up this way.
         if (count) *count = 1;
     }
-    return built.head();
+    return built.Release();
 }
 
 EnvironmentVariableNode* ReadSystemEnvironment(int* count) {
@@ -81,50 +82,33 @@ EnvironmentVariableNode* ReadSystemEnvironment(int* count) {
         if (rc != ERROR_SUCCESS) break;       // the key itself has gone bad: the list ends here
         if (!IsListedEnvironmentValue(type, bytes)) continue;
 
-        EnvironmentVariableNode* node = new (std::nothrow) EnvironmentVariableNode();
+        NodePtr<EnvironmentVariableNode> node = MakeZeroed<EnvironmentVariableNode>();
         // Room for the data (in bytes, counted as units) and a terminator.
-        char16_t* value = new (std::nothrow) char16_t[static_cast<std::size_t>(bytes) + 1]();
-        if (!node || !value) {
-            delete node;
-            delete[] value;
-            continue;
-        }
+        std::unique_ptr<char16_t[]> value(new (std::nothrow) char16_t[static_cast<std::size_t>(bytes) + 1]());
+        if (!node || !value) continue;
         CopyField(node->szName, name, kNameUnits);
 
         nameUnits = kNameUnits;
         DWORD readType = 0;
         DWORD readBytes = bytes + 1;
-        rc = RegEnumValueW(key.get(), index, name, &nameUnits, nullptr, &readType, reinterpret_cast<BYTE*>(value),
+        rc = RegEnumValueW(key.get(), index, name, &nameUnits, nullptr, &readType, reinterpret_cast<BYTE*>(value.get()),
                            &readBytes);
-        if (rc == ERROR_NO_MORE_ITEMS) {
-            delete node;
-            delete[] value;
-            break;
-        }
+        if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS || !IsListedEnvironmentValue(readType, readBytes)) {
             // The value changed between the two reads: it is listed with an
             // empty text rather than with whatever the failed read left.
             value[0] = u'\0';
         }
         value[bytes] = u'\0';
-        node->pszValue = W(value);
-        built.Append(node);
+        node->pszValue = W(value.release());
+        built.Append(std::move(node));
         if (count) ++*count;
     }
-    return built.head();
-}
-
-void FreeEnvironmentList(EnvironmentVariableNode* head) {
-    while (head) {
-        EnvironmentVariableNode* next = head->pNext;
-        delete[] head->pszValue;
-        delete head;
-        head = next;
-    }
+    return built.Release();
 }
 
 int CheckSysInfo(SysInfoResult** result, int* count) {
-    SysInfoResult* record = new (std::nothrow) SysInfoResult();
+    NodePtr<SysInfoResult> record = MakeZeroed<SysInfoResult>();
     if (!record) return 1;
     *count = 0;
 
@@ -147,15 +131,13 @@ int CheckSysInfo(SysInfoResult** result, int* count) {
     record->pEnvironment = ReadSystemEnvironment(&local);
     *count += local;
 
-    *result = record;
+    *result = record.release();
     return 0;
 }
 
 int ReleaseSysInfo(SysInfoResult* record) {
     if (!record) return 1;
-    FreeList(record->pPagingFiles);
-    FreeEnvironmentList(record->pEnvironment);
-    delete record;
+    NodeDeleter<SysInfoResult>()(record);
     return 0;
 }
 

@@ -14,7 +14,4 @@ PagingFileNode* ReadPagingFiles(int* count);
 // null) receives 0 once the key is open and grows by one per listed node.
 EnvironmentVariableNode* ReadSystemEnvironment(int* count);
 
-// Frees an environment list, each node's value before the node.
-void FreeEnvironmentList(EnvironmentVariableNode* head);
-
 }  // namespace tallowick

@@ -73,18 +73,24 @@ TEST(OtherRegistryView, EachBuildReadsTheViewItLacks) {
     for (const Case& c : cases) EXPECT_EQ(OtherRegistryView(c.x64Build, c.wow64), c.other) << c.where;
 }
 
-TEST(ListBuilder, AppendsInOrder) {
-    std::vector<Node> nodes(5);
+TEST(ListBuilder, AppendsInOrderAndOwnsUntilReleased) {
     ListBuilder<Node> list;
     EXPECT_EQ(list.head(), nullptr);
     for (int i = 0; i < 5; ++i) {
-        nodes[i].id = i;
-        nodes[i].pNext = &nodes[0];  // stale link: append clears it
-        list.Append(&nodes[i]);
+        NodePtr<Node> node = MakeZeroed<Node>();
+        node->id = i;
+        node->pNext = list.head();  // stale link: append clears it
+        list.Append(std::move(node));
     }
     std::vector<int> order;
     for (Node* n = list.head(); n; n = n->pNext) order.push_back(n->id);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+    Node* head = list.Release();
+    EXPECT_EQ(list.head(), nullptr);
+    FreeList(head);
+    // A builder that is never released frees its nodes (ASan would see a leak).
+    ListBuilder<Node> dropped;
+    for (int i = 0; i < 3; ++i) dropped.Append(MakeZeroed<Node>());
 }
 
 }  // namespace

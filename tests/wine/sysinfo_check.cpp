@@ -243,7 +243,7 @@ TEST(SysInfoCheck, EnvironmentListsStringValuesOnly) {
     int count = -5;
     EnvironmentVariableNode* head = tallowick::ReadSystemEnvironment(&count);
     EXPECT_EQ(count, static_cast<int>(got.size()));
-    tallowick::FreeEnvironmentList(head);
+    tallowick::FreeList(head);
 }
 
 TEST(SysInfoCheck, NullCountAndRelease) {
