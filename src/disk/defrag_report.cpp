@@ -1,5 +1,7 @@
 #include "disk/defrag_report.h"
 
+#include <utility>
+
 #include "core/os_family.h"
 
 namespace tallowick {
@@ -45,18 +47,40 @@ bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, Defra
     return true;
 }
 
+namespace {
+
+// `text` as a batch file writes it literally: every percent sign doubled.
+void AppendLiteral(Text& line, TextView text) {
+    for (char16_t c : text) {
+        if (c == u'%') line += u'%';
+        line += c;
+    }
+}
+
+}  // namespace
+
 Text BuildDefragCommand(TextView defragmenter, TextView rootPath, TextView reportPath) {
     bool quote = defragmenter.find_first_of(u" \t&()[]{}^=;!'+,`~") != TextView::npos;
     Text line;
     if (quote) line += u'"';
-    line += defragmenter;
+    AppendLiteral(line, defragmenter);
     if (quote) line += u'"';
     line += u' ';
-    line += rootPath;
+    AppendLiteral(line, rootPath);
     line += u" -a >>\"";
-    line += reportPath;
+    AppendLiteral(line, reportPath);
     line += u'"';
     return line;
+}
+
+bool EncodeBatchLine(TextView line, const CodePage& codePage, std::string& bytes) {
+    bytes.clear();
+    std::string encoded;
+    if (line.empty() || !codePage.encode(line, encoded)) return false;
+    if (encoded.empty() || encoded.size() > kBatchLineBound) return false;
+    if (codePage.decode(encoded) != line) return false;
+    bytes = std::move(encoded);
+    return true;
 }
 
 Text ProgressText(TextView rootPath) {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "core/text.h"
@@ -48,8 +50,31 @@ bool ParseDefragReportText(std::string_view report, std::int32_t osFamily, Defra
 
 // The one line of the batch file: DEFRAG ROOT -a >>"REPORT". The
 // defragmenter's path is quoted when it holds a blank or a character that the
-// command interpreter treats specially.
+// command interpreter treats specially. A percent sign in any of the three is
+// written twice, as a batch file writes a literal one (a single one would
+// start a variable's name and be dropped).
 Text BuildDefragCommand(TextView defragmenter, TextView rootPath, TextView reportPath);
+
+// The batch line holds at most this many bytes.
+constexpr std::size_t kBatchLineBound = 1024;
+
+// A code page as the platform converts into it and out of it. `encode` gives
+// the bytes of a text, and false when the conversion failed or a character
+// has no exact counterpart in the code page (the platform put its default
+// character in); `decode` reads bytes back into text.
+struct CodePage {
+    std::function<bool(TextView, std::string&)> encode;
+    std::function<Text(std::string_view)> decode;
+};
+
+// The bytes of the batch line in the code page that the command interpreter
+// reads a batch file in (the OEM code page, not the ANSI one). False, with
+// `bytes` left empty, when the line cannot be carried exactly: a character
+// without a counterpart, bytes that do not read back as the same line (a
+// best-fit look-alike such as "u" for "ü"), no bytes at all, or more than
+// kBatchLineBound bytes. The interpreter would otherwise run the analysis
+// against a look-alike path, and its report would land somewhere else.
+bool EncodeBatchLine(TextView line, const CodePage& codePage, std::string& bytes);
 
 // "正在分析: C:\ ...", bounded to kProgressBound units with the terminator.
 Text ProgressText(TextView rootPath);

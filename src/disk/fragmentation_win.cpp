@@ -27,13 +27,45 @@ Text HostModulePath() {
 
 bool FileExists(const Text& path) { return GetFileAttributesW(W(path.c_str())) != INVALID_FILE_ATTRIBUTES; }
 
-// Writes the batch file: the command in the ANSI code page, no line end.
-bool WriteBatch(const Text& batchPath, const Text& command) {
-    std::string ansi = ToAnsi(command);
-    if (ansi.empty() || ansi.size() > kCommandBound) return false;
+// The OEM code page, in which the command interpreter reads a batch file.
+// Best-fit look-alikes are refused, so that a character the code page lacks
+// is reported as such. UTF-8 and UTF-7 take neither the flag nor the report
+// of a default character: there the read-back check of EncodeBatchLine
+// finds what did not convert.
+CodePage OemCodePage() {
+    UINT cp = GetOEMCP();
+    bool utf = cp == CP_UTF8 || cp == CP_UTF7;
+    CodePage page;
+    page.encode = [cp, utf](TextView text, std::string& out) {
+        out.clear();
+        if (text.size() > kBatchLineBound) return false;  // kBatchLineBound is also the bound in bytes
+        int len = static_cast<int>(text.size());
+        DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
+        BOOL usedDefault = FALSE;
+        LPBOOL used = utf ? nullptr : &usedDefault;
+        int need = WideCharToMultiByte(cp, flags, W(text.data()), len, nullptr, 0, nullptr, used);
+        if (need <= 0 || usedDefault) return false;
+        out.assign(static_cast<std::size_t>(need), '\0');
+        int written = WideCharToMultiByte(cp, flags, W(text.data()), len, &out[0], need, nullptr, used);
+        return written == need && !usedDefault;
+    };
+    page.decode = [cp](std::string_view bytes) {
+        if (bytes.empty()) return Text();
+        int len = static_cast<int>(bytes.size());
+        int need = MultiByteToWideChar(cp, 0, bytes.data(), len, nullptr, 0);
+        if (need <= 0) return Text();
+        Text out(static_cast<std::size_t>(need), u'\0');
+        MultiByteToWideChar(cp, 0, bytes.data(), len, W(&out[0]), need);
+        return out;
+    };
+    return page;
+}
+
+// Writes the batch file: the line's bytes, no line end.
+bool WriteBatch(const Text& batchPath, const std::string& line) {
     FILE* file = _wfopen(W(batchPath.c_str()), L"w");
     if (!file) return false;
-    bool ok = std::fwrite(ansi.data(), 1, ansi.size(), file) == ansi.size();
+    bool ok = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     if (std::fclose(file) != 0) ok = false;
     return ok;
 }
@@ -183,12 +215,17 @@ bool AnalyzeFragmentation(const wchar_t* rootPath, const HostCallback& host, std
 
     Text command = BuildDefragCommand(DefragmenterPath(), ViewOf(rootPath), reportPath);
     if (command.size() >= kCommandBound) return false;
+    // A path that the command interpreter would read back as another one (a
+    // host folder named with characters the OEM code page lacks) gets no
+    // analysis, and no file is touched.
+    std::string line;
+    if (!EncodeBatchLine(command, OemCodePage(), line)) return false;
 
     // The report is appended to: a report left over from an interrupted run
     // must go first, or its old figures would be read.
     DeleteFileW(W(reportPath.c_str()));
     if (FileExists(reportPath)) return false;
-    if (!WriteBatch(batchPath, command)) {
+    if (!WriteBatch(batchPath, line)) {
         DeleteFileW(W(batchPath.c_str()));
         return false;
     }

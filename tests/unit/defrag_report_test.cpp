@@ -115,8 +115,91 @@ TEST(BuildDefragCommand, NamesTheDefragmenterAndAppendsToTheQuotedReport) {
         {u"C:\\My Windows\\system32\\defrag.exe", u"Z:\\", u"D:\\A B\\defrag.txt",
          u"\"C:\\My Windows\\system32\\defrag.exe\" Z:\\ -a >>\"D:\\A B\\defrag.txt\""},
         {u"C:\\Win&dows\\defrag.exe", u"C:\\", u"r.txt", u"\"C:\\Win&dows\\defrag.exe\" C:\\ -a >>\"r.txt\""},
+        {u"C:\\WINDOWS\\system32\\defrag.exe", u"C:\\", u"C:\\Programme\\Müller-été\\defrag.txt",
+         u"C:\\WINDOWS\\system32\\defrag.exe C:\\ -a >>\"C:\\Programme\\Müller-été\\defrag.txt\""},
+        // A percent sign is written twice, wherever it stands.
+        {u"C:\\W%in%\\defrag.exe", u"C:\\", u"D:\\50% off\\%PATH%\\defrag.txt",
+         u"C:\\W%%in%%\\defrag.exe C:\\ -a >>\"D:\\50%% off\\%%PATH%%\\defrag.txt\""},
     };
     for (const Case& c : cases) EXPECT_EQ(BuildDefragCommand(c.defrag, c.root, c.report), c.expected);
+}
+
+// Code pages as the platform converts: one that holds ASCII and a few
+// letters (as 437 and 850 hold "ü" and "é" at 0x81 and 0x82), one that maps
+// what it lacks to a look-alike without saying so, UTF-8, and two that fail.
+CodePage SingleByte(bool bestFit) {
+    const std::u16string letters = u"üé";
+    CodePage page;
+    page.encode = [=](TextView text, std::string& out) {
+        for (char16_t c : text) {
+            std::size_t at = letters.find(c);
+            if (c < 0x80) out += static_cast<char>(c);
+            else if (at != std::u16string::npos) out += static_cast<char>(0x81 + at);
+            else if (bestFit && c == u'è') out += 'e';
+            else if (bestFit) continue;  // dropped without a word
+            else { out += '?'; return false; }
+        }
+        return true;
+    };
+    page.decode = [=](std::string_view bytes) {
+        Text out;
+        for (char b : bytes) {
+            unsigned char u = static_cast<unsigned char>(b);
+            out += u >= 0x81 && u < 0x81 + letters.size() ? letters[u - 0x81] : static_cast<char16_t>(u);
+        }
+        return out;
+    };
+    return page;
+}
+
+CodePage Utf8Page() {
+    CodePage page;
+    page.encode = [](TextView text, std::string& out) { out = ToUtf8(text); return true; };
+    page.decode = [](std::string_view bytes) { return FromUtf8(bytes); };
+    return page;
+}
+
+CodePage FailingPage(bool emptySuccess) {
+    CodePage page;
+    page.encode = [=](TextView, std::string& out) { out.clear(); return emptySuccess; };
+    page.decode = [](std::string_view) { return Text(); };
+    return page;
+}
+
+TEST(EncodeBatchLine, CarriesOnlyWhatReadsBackExactly) {
+    const Text ascii = u"defrag.exe C:\\ -a >>\"C:\\Tools\\defrag.txt\"";
+    const Text mueller = u"defrag.exe C:\\ -a >>\"C:\\Müller-été\\defrag.txt\"";
+    const Text greek = u"defrag.exe C:\\ -a >>\"C:\\Müller-Ω\\defrag.txt\"";
+    const Text accent = u"defrag.exe C:\\ -a >>\"C:\\Crème\\defrag.txt\"";
+    const Text lone = Text(u"defrag.exe C:\\ -a >>\"C:\\x") + char16_t(0xD800) + u"\\defrag.txt\"";
+    struct Case {
+        const char* name;
+        Text line;
+        CodePage page;
+        bool carried;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"ascii", ascii, SingleByte(false), true, "defrag.exe C:\\ -a >>\"C:\\Tools\\defrag.txt\""},
+        {"letters the code page holds", mueller, SingleByte(false), true,
+         "defrag.exe C:\\ -a >>\"C:\\M\x81ller-\x82t\x82\\defrag.txt\""},
+        {"a letter it lacks", greek, SingleByte(false), false, ""},
+        {"a look-alike put in silently", accent, SingleByte(true), false, ""},
+        {"a letter dropped silently", greek, SingleByte(true), false, ""},
+        {"utf-8 carries every letter", greek, Utf8Page(), true, ToUtf8(greek)},
+        {"utf-8 and a lone surrogate", lone, Utf8Page(), false, ""},
+        {"the conversion fails", ascii, FailingPage(false), false, ""},
+        {"the conversion gives nothing", ascii, FailingPage(true), false, ""},
+        {"an empty line", u"", SingleByte(false), false, ""},
+        {"the longest line", Text(kBatchLineBound, u'x'), SingleByte(false), true, std::string(kBatchLineBound, 'x')},
+        {"one byte too long", Text(kBatchLineBound + 1, u'x'), SingleByte(false), false, ""},
+        {"too long in bytes only", Text(kBatchLineBound - 1, u'x') + u"é", Utf8Page(), false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = "stale";
+        EXPECT_EQ(EncodeBatchLine(c.line, c.page, bytes), c.carried) << c.name;
+        EXPECT_EQ(bytes, c.bytes) << c.name;
+    }
 }
 
 TEST(DiskTexts, ProgressFragmentationAndAdvice) {

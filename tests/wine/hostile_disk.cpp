@@ -1,7 +1,7 @@
 // The drive survey against a defragmenter that misbehaves (writes nothing,
 // writes megabytes, writes binary, exits at once) and against host
-// directories where the work files cannot be written or whose path is near
-// the 260-character limit. The survey host (hdd_probe.exe) is copied into a
+// directories where the work files cannot be written, whose path is near
+// the 260-character limit, or whose name is not plain ASCII. The survey host (hdd_probe.exe) is copied into a
 // folder of the test's choosing, since the work files lie beside the host.
 // ctest-lock: prefix
 #include <gtest/gtest.h>
@@ -33,6 +33,8 @@ public:
         SetEnvironmentVariableW(L"TW_DEFRAG_DIR", nullptr);
         if (installed_) DeleteFileW(SystemDefrag().c_str());
     }
+    // The emulated Windows version of the survey host (winxp by default).
+    void version(const wchar_t* name) { version_.setString(L"Version", name); }
     void report(const std::string& bytes) { ASSERT_TRUE(tw::WriteFileBytes(dir_.file(L"report.txt"), bytes)); }
     std::string log() const { return tw::ReadFileBytes(dir_.file(L"log.txt")); }
     void clearLog() { DeleteFileW(dir_.file(L"log.txt").c_str()); }
@@ -205,6 +207,86 @@ TEST(HostileDisk, HostPathsNearTheLimit) {
     }
     // Remove the folders, deepest first (the long ones need the \\?\ form).
     for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW((L"\\\\?\\" + *it).c_str());
+}
+
+// Every file in the tree under `dir` (folders themselves are not listed).
+void ListFiles(const std::wstring& dir, std::vector<std::string>& files) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(dir + L"\\" + name, files);
+        else files.push_back(tw::ToUtf8(dir + L"\\" + name));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+// The folder name that the command interpreter would make of `name` written
+// in the ANSI code page and read in the OEM one; empty when that is `name`
+// itself or no valid folder name.
+std::wstring LookAlike(const std::wstring& name) {
+    char ansi[MAX_PATH] = {};
+    int n = WideCharToMultiByte(CP_ACP, 0, name.c_str(), static_cast<int>(name.size()), ansi, MAX_PATH, nullptr,
+                                nullptr);
+    wchar_t oem[MAX_PATH] = {};
+    int m = n > 0 ? MultiByteToWideChar(CP_OEMCP, 0, ansi, n, oem, MAX_PATH) : 0;
+    std::wstring read(oem, m > 0 ? m : 0);
+    if (read == name || read.find_first_of(L"?*<>|\"") != std::wstring::npos) return std::wstring();
+    return read;
+}
+
+// Host folders named beyond ASCII, under both families that run an analysis.
+// The command interpreter reads the batch file in the OEM code page: a folder
+// whose name it can hold gets the figures of an ASCII one; a name with a
+// letter it lacks gets no analysis (no figures, no advice) and no file is
+// left anywhere. Nothing lands in the look-alike folder that reading ANSI
+// bytes in the OEM code page would name.
+TEST(HostileDisk, HostFolderNamesBeyondAscii) {
+    // The rows are written for the Western code pages of this prefix.
+    if (GetACP() != 1252 || GetOEMCP() != 437) {
+        GTEST_SKIP() << "code pages " << GetACP() << "/" << GetOEMCP() << ", not 1252/437";
+    }
+    const std::string vistaReport = "Total fragmented space = 12 %\r\n";
+    struct Case {
+        const wchar_t* folder;
+        const wchar_t* version;
+        std::string fragmentation;  // "" = no analysis
+    } cases[] = {
+        {L"Tools", L"winxp", "15%碎片"},
+        {L"Tools", L"vista", "12%碎片"},
+        {L"Müller-été", L"winxp", "15%碎片"},
+        {L"Müller-été", L"vista", "12%碎片"},
+        {L"Ω-Müller", L"winxp", "15%碎片"},    // in OEM 437, not in ANSI 1252
+        {L"50% Müller", L"winxp", "15%碎片"},  // a percent sign
+        {L"Müller-中文", L"winxp", ""},        // in neither code page
+        {L"Müller-中文", L"vista", ""},
+        {L"λ-été", L"vista", ""},
+    };
+    StandIn standIn;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(tw::ToUtf8(c.folder) + " " + tw::ToUtf8(c.version));
+        standIn.version(c.version);
+        standIn.report(std::wstring(c.version) == L"vista" ? vistaReport : kTwoSigns);
+        standIn.clearLog();
+        tw::TempDir base;
+        std::wstring host = base.file(c.folder);
+        ASSERT_TRUE(CreateDirectoryW(host.c_str(), nullptr));
+        std::wstring lookAlike = LookAlike(c.folder);
+        if (!lookAlike.empty()) ASSERT_TRUE(CreateDirectoryW(base.file(lookAlike).c_str(), nullptr));
+        SurveyRun run = RunHostIn(host);
+        ExpectFragmentation(run, c.fragmentation);
+        std::string log = standIn.log();
+        std::size_t starts = 0;
+        for (std::size_t at = log.find("start "); at != std::string::npos; at = log.find("start ", at + 1)) ++starts;
+        EXPECT_EQ(starts, c.fragmentation.empty() ? 0u : 2u) << log;
+        std::vector<std::string> left;
+        ListFiles(base.path(), left);
+        for (const std::string& file : left) ADD_FAILURE() << "left behind: " << file;
+        EXPECT_FALSE(tw::FileExists(L"defrag.txt")) << "in the current folder";
+        std::printf("%s %s: survey %d ms\n", tw::ToUtf8(c.folder).c_str(), tw::ToUtf8(c.version).c_str(), run.elapsed);
+    }
 }
 
 }  // namespace
