@@ -38,7 +38,7 @@ CodePage OemCodePage() {
     CodePage page;
     page.encode = [cp, utf](TextView text, std::string& out) {
         out.clear();
-        if (text.size() > kBatchLineBound) return false;  // kBatchLineBound is also the bound in bytes
+        if (text.size() > kBatchLineBound) return false;  // every unit takes at least one byte
         int len = static_cast<int>(text.size());
         DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
         BOOL usedDefault = FALSE;
