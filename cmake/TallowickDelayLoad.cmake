@@ -41,9 +41,12 @@ function(tallowick_delay_import_libs out_var)
     endforeach()
     tallowick_write_if_changed("${dir}/${dll}.def" "${def}")
     # -k: the DLL exports the names without their @N decoration.
+    # Run in the folder with a bare output name: dlltool names the delay
+    # descriptor after it (__DELAY_IMPORT_DESCRIPTOR_lib<dll>_delay_a), and
+    # src/plugin/system_dlls_win.cpp refers to it by that name.
     add_custom_command(OUTPUT "${dir}/lib${dll}_delay.a"
-      COMMAND "${TALLOWICK_DLLTOOL}" -k -d "${dir}/${dll}.def" -D "${dll}.dll" -y "${dir}/lib${dll}_delay.a"
-      DEPENDS "${dir}/${dll}.def" VERBATIM)
+      COMMAND "${TALLOWICK_DLLTOOL}" -k -d "${dll}.def" -D "${dll}.dll" -y "lib${dll}_delay.a"
+      WORKING_DIRECTORY "${dir}" DEPENDS "${dir}/${dll}.def" VERBATIM)
     list(APPEND libs "${dir}/lib${dll}_delay.a")
   endforeach()
   add_custom_target(tallowick_delay_import_libs DEPENDS ${libs})
