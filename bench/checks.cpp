@@ -28,8 +28,8 @@
 #include <thread>
 #include <vector>
 
-#include "tallowick_exports.h"
 #include "tallowick.h"
+#include "tallowick_loader.h"
 
 namespace {
 
@@ -40,24 +40,6 @@ double Now() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-struct Api {
-    HMODULE module = nullptr;
-#define BENCH_EXPORT(name) decltype(&::name) name = nullptr;
-    TALLOWICK_FOR_EACH_EXPORT(BENCH_EXPORT)
-#undef BENCH_EXPORT
-};
-
-bool Load(Api& api, const std::wstring& path) {
-    api.module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!api.module) return false;
-    bool ok = true;
-#define BENCH_RESOLVE(name)                                                                                   \
-    api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(GetProcAddress(api.module, #name))); \
-    ok = ok && api.name;
-    TALLOWICK_FOR_EACH_EXPORT(BENCH_RESOLVE)
-#undef BENCH_RESOLVE
-    return ok;
-}
 
 // ---- loopback proxy ------------------------------------------------------------
 // Answers every request with a small 200 page; the connectivity check reaches
@@ -361,9 +343,10 @@ int main() {
         dir = dir.substr(0, dir.rfind(L'\\') + 1);
         dll = dir + L"..\\bin\\Tallowick.dll";
     }
-    Api api;
-    if (!Load(api, dll)) {
-        std::fprintf(stderr, "bench_checks: cannot load %ls (error %lu)\n", dll.c_str(), GetLastError());
+    TallowickApi api;
+    if (TallowickLoad(&api, dll.c_str()) != 0) {
+        std::fprintf(stderr, "bench_checks: cannot load %ls (error %lu%s%s)\n", dll.c_str(), api.error,
+                     api.missing ? ", no export " : "", api.missing ? api.missing : "");
         return 1;
     }
 
@@ -406,6 +389,6 @@ int main() {
     std::printf("Tallowick checks through the exports: times per call; \"first\" is the process's first call\n"
                 "(the warm-up), the other figures are over the runs after it\n");
     Print(rows);
-    FreeLibrary(api.module);
+    TallowickUnload(&api);
     return 0;
 }

@@ -18,6 +18,7 @@
 
 #include "sysinfo/computer_identity.h"
 #include "tallowick.h"
+#include "tallowick_loader.h"
 
 namespace {
 
@@ -161,16 +162,13 @@ int main(int argc, char** argv) {
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring dir(exe);
     dir = dir.substr(0, dir.rfind(L'\\') + 1);
-    HMODULE dll = LoadLibraryW((dir + L"..\\bin\\Tallowick.dll").c_str());
-    if (!dll) {
-        std::fprintf(stderr, "cannot load Tallowick.dll (error %lu)\n", GetLastError());
+    TallowickApi api;
+    if (TallowickLoad(&api, (dir + L"..\\bin\\Tallowick.dll").c_str()) != 0) {
+        std::fprintf(stderr, "cannot load Tallowick.dll (error %lu)\n", api.error);
         return 1;
     }
-    auto check = reinterpret_cast<decltype(&Check_HardwareConfig)>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "Check_HardwareConfig")));
-    auto release = reinterpret_cast<decltype(&Release_HardwareConfig)>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "Release_HardwareConfig")));
-    if (!check || !release) return 1;
+    PFN_Check_HardwareConfig check = api.Check_HardwareConfig;
+    PFN_Release_HardwareConfig release = api.Release_HardwareConfig;
 
     auto runCheck = [&] {
         HardwareConfigResult* r = nullptr;
@@ -225,6 +223,6 @@ int main(int argc, char** argv) {
     Figures c = Summarise(checkMs), p = Summarise(plainMs);
     std::printf("  ratio check / plain: median %.2f, mean %.2f (target at most 1.50)\n", c.median / p.median,
                 c.mean / p.mean);
-    FreeLibrary(dll);
+    TallowickUnload(&api);
     return 0;
 }

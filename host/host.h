@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "tallowick_exports.h"
 #include "tallowick.h"
+#include "tallowick_loader.h"
 
 namespace host {
 
@@ -96,12 +96,8 @@ private:
 };
 
 // ---- the loaded library ------------------------------------------------------------
-struct Api {
-    HMODULE module = nullptr;
-#define HOST_EXPORT(name) decltype(&::name) name = nullptr;
-    TALLOWICK_FOR_EACH_EXPORT(HOST_EXPORT)
-#undef HOST_EXPORT
-};
+// The loader's table: the module and one PFN_ member per export.
+using Api = TallowickApi;
 
 // What a section hands back: the export's return code, its JSON and its text.
 struct SectionOutput {
@@ -185,9 +181,14 @@ SectionOutput RunCheck(int(TALLOWICK_CALL* check)(Result**, CheckCallback, int*,
     Result* result = nullptr;
     int count = 0;
     out.rc = check(&result, HostCallback, &count, 0);
+    // The result goes back even when showing it throws.
+    struct Releaser {
+        int(TALLOWICK_CALL* release)(Held*);
+        Result* result;
+        ~Releaser() { release(result); }
+    } releaser{release, result};
     out.json.set("count", Json::Int(count));
     show(out, result, count);
-    release(result);
     return out;
 }
 

@@ -95,6 +95,13 @@ std::wstring OwnDirectory(HMODULE module) {
     return path.substr(0, path.rfind(L'\\') + 1);
 }
 
+// The kind of DLL this build of the host loads.
+#if defined(_WIN64)
+constexpr const char* kOwnArchitecture = "64-bit (x64)";
+#else
+constexpr const char* kOwnArchitecture = "32-bit (x86)";
+#endif
+
 bool LoadApi(Api& api, std::string& error) {
     std::wstring dll = OwnDirectory(nullptr) + L"Tallowick.dll";
     if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -103,19 +110,17 @@ bool LoadApi(Api& api, std::string& error) {
         return false;
     }
     // Only the DLL beside the host: never one found on the search path.
-    api.module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!api.module) {
-        DWORD code = GetLastError();
-        error = "cannot load " + Utf8(dll) + " (Windows error " + std::to_string(code) +
-                (code == ERROR_BAD_EXE_FORMAT ? ": not a 32-bit Windows DLL" : "") + ")";
-        return false;
+    if (TallowickLoad(&api, dll.c_str()) == 0) return true;
+    if (api.missing) {
+        error = Utf8(dll) + " has no export " + api.missing + " (a different version of the library?)";
+    } else {
+        error = "cannot load " + Utf8(dll) + " (Windows error " + std::to_string(api.error) +
+                (api.error == ERROR_BAD_EXE_FORMAT
+                     ? std::string(": not a ") + kOwnArchitecture + " Windows DLL, as this tallowick.exe needs"
+                     : std::string()) +
+                ")";
     }
-#define HOST_RESOLVE(name)                                                               \
-    api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(GetProcAddress(api.module, #name))); \
-    if (!api.name) { error = Utf8(dll) + " has no export " #name " (a different version of the library?)"; return false; }
-    TALLOWICK_FOR_EACH_EXPORT(HOST_RESOLVE)
-#undef HOST_RESOLVE
-    return true;
+    return false;
 }
 
 // The catalogue lies beside the library; without it the connectivity and
@@ -301,7 +306,7 @@ int wmain(int argc, wchar_t** argv) {
             exitCode = 1;
         }
     }
-    FreeLibrary(api.module);
+    TallowickUnload(&api);
     if (interrupted) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: interrupted\n");
         return 130;

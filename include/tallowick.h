@@ -36,6 +36,10 @@
  *    drive survey at a time per host directory. Other checks may run on
  *    several threads at once.
  *  - A null result pointer makes a check do nothing and return 1.
+ *  - Loading the library loads no system DLL beyond kernel32 and msvcrt; a
+ *    check loads the ones it needs on its first call. When one of them cannot
+ *    be loaded, the check fails as it fails otherwise (returns 1, hands over
+ *    no result).
  */
 #ifndef TALLOWICK_H
 #define TALLOWICK_H
@@ -175,26 +179,49 @@ typedef struct InstalledAppNode {
     struct InstalledAppNode *pNext;
 } InstalledAppNode;
 
-/* ---- Exports (ordinals 1 to 19) --------------------------------------- */
+/* ---- Exports (ordinals 1 to 19) ---------------------------------------
+ * Each export is declared for linking against the import library and, for a
+ * host that loads the DLL at run time, has a function-pointer type of the
+ * same signature named PFN_<export> (PFN_Check_SysInfo, ...). The package's
+ * tallowick_loader.h loads the DLL and fills a table of them. */
 TALLOWICK_API int TALLOWICK_CALL Check_HDD(HddNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_HDD)(HddNode **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_HardwareConfig(HardwareConfigResult **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_HardwareConfig)(HardwareConfigResult **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_InstalledApps(InstalledAppNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_InstalledApps)(InstalledAppNode **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_NetConfig(NetConfigNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_NetConfig)(NetConfigNode **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_NetInfo(NetInfoResult **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_NetInfo)(NetInfoResult **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_Network(NetworkResult **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_Network)(NetworkResult **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_Process(ProcessNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_Process)(ProcessNode **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_ShareResource(ShareResourceNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_ShareResource)(ShareResourceNode **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Check_SysInfo(SysInfoResult **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_SysInfo)(SysInfoResult **result, CheckCallback callback, int *count, intptr_t context);
 TALLOWICK_API int TALLOWICK_CALL Release_HDD(HddNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_HDD)(HddNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_HardwareConfig(void *block);
+typedef int (TALLOWICK_CALL *PFN_Release_HardwareConfig)(void *block);
 TALLOWICK_API int TALLOWICK_CALL Release_InstalledApps(InstalledAppNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_InstalledApps)(InstalledAppNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_NetConfig(NetConfigNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_NetConfig)(NetConfigNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_NetInfo(NetInfoResult *record);
+typedef int (TALLOWICK_CALL *PFN_Release_NetInfo)(NetInfoResult *record);
 TALLOWICK_API int TALLOWICK_CALL Release_Network(void *record);  /* same entry as Release_HardwareConfig */
+typedef int (TALLOWICK_CALL *PFN_Release_Network)(void *record);
 TALLOWICK_API int TALLOWICK_CALL Release_Process(ProcessNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_Process)(ProcessNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_ShareResource(ShareResourceNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_ShareResource)(ShareResourceNode *list);
 TALLOWICK_API int TALLOWICK_CALL Release_SysInfo(SysInfoResult *record);
+typedef int (TALLOWICK_CALL *PFN_Release_SysInfo)(SysInfoResult *record);
 TALLOWICK_API int TALLOWICK_CALL Repair_ShareResource(ShareResourceNode *list, CheckCallback callback, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Repair_ShareResource)(ShareResourceNode *list, CheckCallback callback, intptr_t context);
 
 /* ---- Layout checks ------------------------------------------------------
  * Fields in their order with the natural alignment of the target: 32-bit

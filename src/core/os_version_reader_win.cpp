@@ -32,6 +32,17 @@ WORD NativeArchitecture() {
     return info.wProcessorArchitecture;
 }
 
+// GetSystemMetrics(SM_SERVERR2), asked only of Windows Server 2003: user32 is
+// loaded for this one question, so that the library imports nothing from it
+// and no other check pays for loading it. False when user32 is missing.
+bool AskServerR2() {
+    UniqueModule user32(LoadLibraryW(L"user32.dll"));
+    if (!user32) return false;
+    using MetricsFn = int(WINAPI*)(int);
+    auto metrics = reinterpret_cast<MetricsFn>(reinterpret_cast<void*>(GetProcAddress(user32.get(), "GetSystemMetrics")));
+    return metrics && metrics(SM_SERVERR2) != 0;
+}
+
 }  // namespace
 
 std::optional<Text> ReadStoredProductType() {
@@ -66,7 +77,7 @@ VersionFacts ReadVersionFacts(VersionPurpose purpose) {
     facts.suiteMask = info.wSuiteMask;
     facts.productType = info.wProductType;
     facts.architecture = NativeArchitecture();
-    if (NeedsServerR2(facts)) facts.serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
+    if (NeedsServerR2(facts)) facts.serverR2 = AskServerR2();
 
     if (purpose == VersionPurpose::Family) {
         if (FamilyNeedsStoredProductType(facts)) facts.storedProductType = ReadStoredProductType();

@@ -7,6 +7,7 @@
 #include "disk/checks.h"
 #include "hardware/checks.h"
 #include "network/checks.h"
+#include "plugin/system_dlls.h"
 #include "process/checks.h"
 #include "software/checks.h"
 #include "sysinfo/checks.h"
@@ -22,11 +23,20 @@ int Guard(F&& body) noexcept {
     }
 }
 
-// A check: a null result pointer does nothing and returns 1; a null count
-// becomes a local one, so the body always has somewhere to count.
+using tallowick::SystemDll;
+
+// A check: a null result pointer does nothing and returns 1; the system DLLs
+// it needs are loaded first, and when one cannot be, it fails as it fails
+// otherwise: returns 1 with a null result and a count of 0. A null
+// count becomes a local one, so the body always has somewhere to count.
 template <typename Result, typename Body>
-int GuardCheck(Result** result, int* count, Body&& body) noexcept {
+int GuardCheck(Result** result, int* count, std::initializer_list<SystemDll> dlls, Body&& body) noexcept {
     if (!result) return 1;
+    if (!tallowick::LoadSystemDlls(dlls)) {
+        *result = nullptr;
+        if (count) *count = 0;
+        return 1;
+    }
     return Guard([&] {
         int local = 0;
         return body(count ? count : &local);
@@ -40,40 +50,40 @@ using namespace tallowick;
 extern "C" {
 
 int __cdecl Check_HDD(HddNode** result, CheckCallback callback, int* count, intptr_t context) {
-    return GuardCheck(result, count, [&](int* n) { return CheckHdd(result, callback, n, context); });
+    return GuardCheck(result, count, {SystemDll::Advapi32}, [&](int* n) { return CheckHdd(result, callback, n, context); });
 }
 
 int __cdecl Check_HardwareConfig(HardwareConfigResult** result, CheckCallback callback, int* count,
                                  intptr_t context) {
-    return GuardCheck(result, count, [&](int* n) { return CheckHardwareConfig(result, callback, n, context); });
+    return GuardCheck(result, count, {SystemDll::Advapi32, SystemDll::Ole32, SystemDll::Oleaut32}, [&](int* n) { return CheckHardwareConfig(result, callback, n, context); });
 }
 
 int __cdecl Check_InstalledApps(InstalledAppNode** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckInstalledApps(result, n); });
+    return GuardCheck(result, count, {SystemDll::Advapi32}, [&](int* n) { return CheckInstalledApps(result, n); });
 }
 
 int __cdecl Check_NetConfig(NetConfigNode** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckNetConfig(result, n); });
+    return GuardCheck(result, count, {SystemDll::Iphlpapi}, [&](int* n) { return CheckNetConfig(result, n); });
 }
 
 int __cdecl Check_NetInfo(NetInfoResult** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckNetInfo(result, n); });
+    return GuardCheck(result, count, {SystemDll::Advapi32, SystemDll::Netapi32, SystemDll::Ws2_32}, [&](int* n) { return CheckNetInfo(result, n); });
 }
 
 int __cdecl Check_Network(NetworkResult** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckNetwork(result, n); });
+    return GuardCheck(result, count, {SystemDll::Wininet}, [&](int* n) { return CheckNetwork(result, n); });
 }
 
 int __cdecl Check_Process(ProcessNode** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckProcess(result, n); });
+    return GuardCheck(result, count, {SystemDll::Advapi32, SystemDll::Psapi, SystemDll::Wtsapi32}, [&](int* n) { return CheckProcess(result, n); });
 }
 
 int __cdecl Check_ShareResource(ShareResourceNode** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckShareResource(result, n); });
+    return GuardCheck(result, count, {SystemDll::Netapi32}, [&](int* n) { return CheckShareResource(result, n); });
 }
 
 int __cdecl Check_SysInfo(SysInfoResult** result, CheckCallback, int* count, intptr_t) {
-    return GuardCheck(result, count, [&](int* n) { return CheckSysInfo(result, n); });
+    return GuardCheck(result, count, {SystemDll::Advapi32}, [&](int* n) { return CheckSysInfo(result, n); });
 }
 
 int __cdecl Release_HDD(HddNode* list) {
@@ -113,7 +123,9 @@ int __cdecl Release_SysInfo(SysInfoResult* record) {
     return Guard([&] { return ReleaseSysInfo(record); });
 }
 
+// Without netapi32 the repair removes nothing and leaves the list as it is.
 int __cdecl Repair_ShareResource(ShareResourceNode* list, CheckCallback callback, intptr_t context) {
+    if (!tallowick::LoadSystemDlls({SystemDll::Netapi32})) return 0;
     Guard([&] { return RepairShareResource(list, callback, context); });
     return 0;
 }

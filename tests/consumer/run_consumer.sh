@@ -14,7 +14,7 @@ case "$arch" in x64) system=win64 ;; *) system=win32 ;; esac
 work="$(mktemp -d "$build/consumer.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-layout=(bin/Tallowick.dll bin/tallowick.exe bin/common/config/Resource.ini include/tallowick.h
+layout=(bin/Tallowick.dll bin/tallowick.exe bin/common/config/Resource.ini include/tallowick.h include/tallowick_loader.h
         lib/Tallowick.lib lib/Tallowick.dll.a lib/cmake/Tallowick/TallowickConfig.cmake
         lib/cmake/Tallowick/TallowickConfigVersion.cmake)
 
@@ -41,6 +41,7 @@ printf 'include("%s")\nlist(APPEND CMAKE_FIND_ROOT_PATH /)\n' "$toolchain" > "$w
 "$cmake" --build "$work/build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 "$build/wine-run" "$work/build/consumer_c.exe"
 "$build/wine-run" "$work/build/consumer_cpp.exe"
+"$build/wine-run" "$work/build/consumer_loader.exe"
 "$build/wine-run" "$work/build/doc_example.exe" >/dev/null
 
 # The ZIP: one top folder holding the same layout.

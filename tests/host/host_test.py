@@ -400,6 +400,20 @@ def case_missing_library():
         rc, out, err = wine([exe, "network"])
         check(rc == 1, "exit code 1 without the library, got %d" % rc)
         check(one_line_error(err) and "Tallowick.dll was not found" in err.decode(), "a clear message: %r" % err)
+        # A library of the other architecture (when that build tree is there):
+        # the message names the kind of DLL this host needs.
+        with open(HOST, "rb") as f:
+            data = f.read(4096)
+        pe = int.from_bytes(data[0x3C:0x40], "little")
+        own64 = int.from_bytes(data[pe + 4:pe + 6], "little") == 0x8664
+        other = os.path.join(os.path.dirname(BUILD), "build" if own64 else "build-x64", "bin", "Tallowick.dll")
+        if os.path.exists(other):
+            shutil.copy(other, tmp)
+            rc, out, err = wine([exe, "network"])
+            want = "not a 64-bit (x64) Windows DLL" if own64 else "not a 32-bit (x86) Windows DLL"
+            check(rc == 1 and one_line_error(err) and want in err.decode(), "names the kind it needs: %r" % err)
+        else:
+            print("no build of the other architecture at %s: the wrong-architecture message is not checked" % other)
 
 
 def case_missing_catalogue():

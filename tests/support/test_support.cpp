@@ -23,10 +23,18 @@ std::wstring ProgramDir() {
 }
 
 Library::Library(const std::wstring& dllPath) {
+    HMODULE module = LoadLibraryW(dllPath.c_str());
+    if (!module) return;
+    // The loader frees a library that lacks an export: take a reference of
+    // our own, so that module_ stays valid for raw() either way.
     module_ = LoadLibraryW(dllPath.c_str());
-#define TW_RESOLVE(name) name##_ = get<decltype(name##_)>(#name);
+    TallowickApi api;
+    if (TallowickResolve(&api, module) != 0) return;
+#define TW_RESOLVE(name) name##_ = api.name;
     TALLOWICK_FOR_EACH_EXPORT(TW_RESOLVE)
 #undef TW_RESOLVE
+    // The table's reference goes with it; module_ keeps ours.
+    TallowickUnload(&api);
 }
 
 Library::~Library() {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tallowick_exports.h"
+#include "tallowick_loader.h"
 #include "tallowick.h"
 
 namespace tw {
@@ -27,7 +27,9 @@ std::wstring TestsDir();
 // Directory of the running program, with a trailing backslash.
 std::wstring ProgramDir();
 
-// The library loaded with LoadLibraryW, its exports found with GetProcAddress.
+// The library loaded with LoadLibraryW, its exports found by the package's
+// loader (tallowick_loader.h). A library that lacks an export stays loaded,
+// with every name_ null, so that a test can still look at what it has.
 class Library {
 public:
     explicit Library(const std::wstring& dllPath = BinDir() + L"\\Tallowick.dll");
@@ -42,7 +44,7 @@ public:
     F get(const char* name) const { return reinterpret_cast<F>(reinterpret_cast<void*>(raw(name))); }
 
     // Each export as name_ (null when the library lacks it).
-#define TW_EXPORT_MEMBER(name) decltype(&::name) name##_ = nullptr;
+#define TW_EXPORT_MEMBER(name) PFN_##name name##_ = nullptr;
     TALLOWICK_FOR_EACH_EXPORT(TW_EXPORT_MEMBER)
 #undef TW_EXPORT_MEMBER
 

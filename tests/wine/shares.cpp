@@ -48,11 +48,13 @@ std::wstring StandInDir() { return tw::TestsDir() + L"\\netapi32"; }
 // stand-in's table and log set and netapi32 loaded from the program's own
 // folder; waits for it and returns its exit code.
 // With `stdinFile`, the program's standard input comes from that file and
-// its standard output goes to "stdout.txt" in `dir`.
+// its standard output goes to "stdout.txt" in `dir`. `loadOrder` is the
+// program's netapi32 override: the empty text makes netapi32 unavailable.
 DWORD RunWithStandIn(const tw::TempDir& dir, const std::wstring& program, const std::wstring& commandLine,
-                     const std::wstring& workDir, const std::wstring& stdinFile = std::wstring()) {
+                     const std::wstring& workDir, const std::wstring& stdinFile = std::wstring(),
+                     const std::wstring& loadOrder = L"native,builtin") {
     tw::ScopedRegKey overrides(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides");
-    EXPECT_EQ(overrides.setString(L"netapi32", L"native,builtin"), ERROR_SUCCESS);
+    EXPECT_EQ(overrides.setString(L"netapi32", loadOrder), ERROR_SUCCESS);
     SetEnvironmentVariableW(L"TALLOWICK_SHARE_TABLE", dir.file(L"table.txt").c_str());
     SetEnvironmentVariableW(L"TALLOWICK_SHARE_LOG", dir.file(L"calls.log").c_str());
     STARTUPINFOW si = {};
@@ -82,14 +84,15 @@ DWORD RunWithStandIn(const tw::TempDir& dir, const std::wstring& program, const 
     return code;
 }
 
-HostRun RunShareHost(const std::string& table, const std::vector<std::wstring>& args = {}) {
+HostRun RunShareHost(const std::string& table, const std::vector<std::wstring>& args = {},
+                     const std::wstring& loadOrder = L"native,builtin") {
     tw::TempDir dir;
     HostRun run;
     EXPECT_TRUE(tw::WriteFileBytes(dir.file(L"table.txt"), table));
     std::wstring cmd = L"\"" + StandInDir() + L"\\share_host.exe\" \"" + tw::BinDir() + L"\\Tallowick.dll\" \"" +
                        dir.file(L"out.txt") + L"\"";
     for (const std::wstring& a : args) cmd += L" " + a;
-    run.exitCode = RunWithStandIn(dir, L"share_host.exe", cmd, StandInDir());
+    run.exitCode = RunWithStandIn(dir, L"share_host.exe", cmd, StandInDir(), std::wstring(), loadOrder);
     run.out = Lines(tw::ReadFileBytes(dir.file(L"out.txt")));
     run.log = Lines(tw::ReadFileBytes(dir.file(L"calls.log")));
     return run;
@@ -364,4 +367,19 @@ TEST(Shares, HundredsOfSharesWithAFailureMidway) {
     EXPECT_EQ(nodes.back(), "node|s202|C:\\s202|Windows|202|r|0|0");
     EXPECT_EQ(WithPrefix(run.log, "enum ").size(), 30u);
     ExpectBuffersFreed(run);
+}
+
+// netapi32 is loaded on first use. Where it cannot be loaded (the override
+// "" disables it for the program), the library still loads, the check fails
+// as it fails otherwise (1, no list, a count of 0), the repair of an empty
+// list does nothing, and the host runs to its end.
+TEST(Shares, WithoutNetapi32TheCheckFailsAndTheHostGoesOn) {
+    HostRun run = RunShareHost(kMixedTable, {L"--remove", L"docs"}, L"");
+    ASSERT_EQ(run.exitCode, 0u) << "3: the library did not load; 4: an export is missing";
+    ASSERT_FALSE(run.out.empty());
+    EXPECT_EQ(run.out[0], "check rc=1 count=0 head=0");
+    EXPECT_TRUE(WithPrefix(run.out, "node|").empty());
+    EXPECT_EQ(WithPrefix(run.out, "repair rc="), std::vector<std::string>{"repair rc=0"});
+    EXPECT_EQ(WithPrefix(run.out, "release rc="), std::vector<std::string>{"release rc=0"});
+    EXPECT_TRUE(WithPrefix(run.log, "enum ").empty()) << "the stand-in was loaded";
 }
