@@ -124,6 +124,82 @@ TEST(Process, EveryProcessTheHostCanNameIsNamed) {
                 nameable.size());
 }
 
+// sealed_process.exe, started and held: a process that has denied itself to
+// every other process. The handle from its start keeps the rights it was
+// given, so the test can still end it.
+class SealedProcess {
+public:
+    SealedProcess() {
+        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+        HANDLE ready = CreateEventW(&sa, TRUE, FALSE, nullptr);
+        if (!ready) return;
+        std::wstring cmd = L"\"" + tw::TestsDir() + L"\\sealed_process.exe\" " +
+                           std::to_wstring(reinterpret_cast<ULONG_PTR>(ready));
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &info_)) {
+            HANDLE waits[] = {ready, info_.hProcess};
+            sealed_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+        }
+        CloseHandle(ready);
+    }
+    ~SealedProcess() {
+        if (!info_.hProcess) return;
+        TerminateProcess(info_.hProcess, 0);
+        WaitForSingleObject(info_.hProcess, 10000);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    bool sealed() const { return sealed_; }
+    DWORD id() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    bool sealed_ = false;
+};
+
+// A process the host may not open at all, with the full rights or the
+// limited ones, as services and other users' programs are to a host without
+// administrator rights: named from the system's snapshot, with its working
+// set, its owner from the session list and its processor share.
+TEST(Process, NamesAProcessItMayNotOpen) {
+    SealedProcess sealed;
+    ASSERT_TRUE(sealed.sealed()) << "sealed_process.exe did not start";
+    for (DWORD rights : {DWORD(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ), DWORD(PROCESS_QUERY_LIMITED_INFORMATION)}) {
+        SetLastError(0);
+        HANDLE h = OpenProcess(rights, FALSE, sealed.id());
+        EXPECT_EQ(h, nullptr) << "rights " << rights;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "rights " << rights;
+        if (h) CloseHandle(h);
+    }
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    EXPECT_EQ(o.rc, 0);
+    EXPECT_EQ(o.count, o.nodes);
+    const Row* found = nullptr;
+    int named = 0;
+    for (const Row& r : o.rows) {
+        if (_wcsicmp(r.name.c_str(), L"sealed_process.exe") == 0) {
+            found = &r;
+            ++named;
+        }
+    }
+    ASSERT_NE(found, nullptr) << "the sealed process is not named";
+    EXPECT_EQ(named, 1);
+    EXPECT_EQ(found->name, L"sealed_process.exe");
+    EXPECT_TRUE(IsMemoryText(found->memory)) << tw::ToUtf8(found->memory);
+    EXPECT_NE(found->memory, L"0 K");
+    EXPECT_EQ(found->owner, CurrentUser());
+    EXPECT_GE(found->cpu, 0);
+    EXPECT_LE(found->cpu, 100);
+    long sum = 0;
+    for (const Row& r : o.rows) sum += r.cpu;
+    EXPECT_LE(sum, 100);
+    std::printf("sealed process: name %s, memory %s, owner %s, share %d\n", tw::ToUtf8(found->name).c_str(),
+                tw::ToUtf8(found->memory).c_str(), tw::ToUtf8(found->owner).c_str(), found->cpu);
+}
+
 TEST(Process, CountEqualsNodesAndSharesStayInRange) {
     tw::Library lib;
     Outcome o = RunCheck(lib);
@@ -175,18 +251,19 @@ TEST(Process, ListingTwiceGivesTwoIndependentLists) {
 TEST(ProcessInternals, DebugPrivilegeIsEnabled) { EXPECT_TRUE(tallowick::EnableDebugPrivilege()); }
 
 TEST(ProcessInternals, OwnerFromOwnToken) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    wchar_t owner[261] = {};
+    tallowick::UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    wchar_t owner[tallowick::kOwnerField] = {};
     EXPECT_TRUE(tallowick::GetOwnerFromToken(owner, token));
+    EXPECT_TRUE(token);  // borrowed, not closed
     EXPECT_EQ(std::wstring(owner), CurrentUser());
     EXPECT_EQ(std::wstring(owner).find(L'\\'), std::wstring::npos);  // no domain
 }
 
 TEST(ProcessInternals, OwnerFromTokenWithoutQueryRightLeavesFieldAlone) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, &token));
-    wchar_t owner[261] = L"untouched";
+    tallowick::UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, token.put()));
+    wchar_t owner[tallowick::kOwnerField] = L"untouched";
     EXPECT_FALSE(tallowick::GetOwnerFromToken(owner, token));
     EXPECT_EQ(std::wstring(owner), L"untouched");
 }
