@@ -205,9 +205,10 @@ void ReadRefusedProcess(ProcessCheckContext& context, ProcessFacts& facts) {
     } else if (facts.workingSet == 0) {
         if (const SnapshotRecord* record = context.times.find(facts.id)) facts.workingSet = record->workingSet;
     }
-    if (facts.owner.empty()) {
-        if (const WtsProcessList* wts = SessionList(context)) wts->FindOwner(facts.id, facts.owner, context.accounts);
-    }
+    if (!facts.owner.empty()) return;
+    // The user the session list names for it; no guess where it names none
+    // (the list's own reader may be refused the process too, as under Wine).
+    if (const WtsProcessList* wts = SessionList(context)) wts->FindUser(facts.id, facts.owner, context.accounts);
 }
 
 }  // namespace

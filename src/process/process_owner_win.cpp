@@ -66,6 +66,12 @@ bool WtsProcessList::FindOwner(DWORD id, Text& owner, AccountNameCache& cache) c
     return true;
 }
 
+bool WtsProcessList::FindUser(DWORD id, Text& owner, AccountNameCache& cache) const {
+    auto it = std::lower_bound(index_.begin(), index_.end(), std::make_pair(id, DWORD(0)));
+    if (it == index_.end() || it->first != id) return false;
+    return cache.Lookup(info_.get()[it->second].pUserSid, owner);
+}
+
 bool EnableDebugPrivilege() {
     UniqueHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;

@@ -51,6 +51,10 @@ public:
     // For the first record of `id`: its user's account name, or "SYSTEM" when
     // the user cannot be looked up. False (owner untouched) when not listed.
     bool FindOwner(DWORD id, Text& owner, AccountNameCache& cache) const;
+    // For the first record of `id`: its user's account name. False (owner
+    // untouched) when not listed or when the list names no user that can be
+    // looked up.
+    bool FindUser(DWORD id, Text& owner, AccountNameCache& cache) const;
 
 private:
     UniqueWtsMemory<WTS_PROCESS_INFOW> info_;
