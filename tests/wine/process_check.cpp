@@ -133,12 +133,12 @@ TEST(Process, EveryProcessTheHostCanNameIsNamed) {
 // given, so the test can still end it.
 class SealedProcess {
 public:
-    SealedProcess() {
+    explicit SealedProcess(bool limitedRight = false) {
         SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
         HANDLE ready = CreateEventW(&sa, TRUE, FALSE, nullptr);
         if (!ready) return;
         std::wstring cmd = L"\"" + tw::TestsDir() + L"\\sealed_process.exe\" " +
-                           std::to_wstring(reinterpret_cast<ULONG_PTR>(ready));
+                           std::to_wstring(reinterpret_cast<ULONG_PTR>(ready)) + (limitedRight ? L" --limited" : L"");
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &info_)) {
@@ -229,6 +229,33 @@ TEST(Process, NamesAProcessItMayNotOpen) {
     EXPECT_LE(sum, 100);
     std::printf("sealed process: name %s, memory %s, owner \"%s\", share %d\n", tw::ToUtf8(found->name).c_str(),
                 tw::ToUtf8(found->memory).c_str(), tw::ToUtf8(found->owner).c_str(), found->cpu);
+}
+
+// A process that allows the limited query right alone, as most processes
+// of other users do on Windows: named from its image path, with its memory
+// counters and, through its token or the session list, its owner.
+TEST(Process, NamesAProcessOpenOnlyToTheLimitedRight) {
+    SealedProcess limited(true);
+    ASSERT_TRUE(limited.sealed()) << "sealed_process.exe did not start";
+    HANDLE full = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, limited.id());
+    EXPECT_EQ(full, nullptr);
+    if (full) CloseHandle(full);
+    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, limited.id());
+    ASSERT_NE(query, nullptr) << GetLastError();
+    CloseHandle(query);
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    const Row* found = nullptr;
+    for (const Row& r : o.rows) {
+        if (r.name == L"sealed_process.exe") found = &r;
+    }
+    ASSERT_NE(found, nullptr) << "the process is not named";
+    EXPECT_TRUE(IsMemoryText(found->memory)) << tw::ToUtf8(found->memory);
+    EXPECT_NE(found->memory, L"0 K");
+    EXPECT_EQ(found->owner, CurrentUser());
+    std::printf("limited right: memory %s, owner \"%s\", share %d\n", tw::ToUtf8(found->memory).c_str(),
+                tw::ToUtf8(found->owner).c_str(), found->cpu);
 }
 
 TEST(Process, CountEqualsNodesAndSharesStayInRange) {
