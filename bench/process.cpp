@@ -139,18 +139,18 @@ void PartsPass(const std::vector<DWORD>& ids, int part) {
         wchar_t name[MAX_PATH];
         PROCESS_MEMORY_COUNTERS pmc = {};
         pmc.cb = sizeof pmc;
-        HANDLE token = nullptr;
-        wchar_t owner[261];
+        tallowick::UniqueHandle token;
+        wchar_t owner[tallowick::kOwnerField];
         switch (part) {
         case 4: EnumProcessModules(h, &m, sizeof m, &needed); break;
         case 5: GetModuleBaseNameW(h, nullptr, name, MAX_PATH); break;
         case 6: GetModuleFileNameExW(h, nullptr, name, MAX_PATH); break;
         case 7: GetProcessMemoryInfo(h, &pmc, sizeof pmc); break;
         case 8:
-            if (OpenProcessToken(h, TOKEN_QUERY, &token)) tallowick::GetOwnerFromToken(owner, token, &cache);
+            if (OpenProcessToken(h, TOKEN_QUERY, token.put())) tallowick::GetOwnerFromToken(owner, token, &cache);
             break;
         case 9:
-            if (OpenProcessToken(h, TOKEN_QUERY, &token)) tallowick::GetOwnerFromToken(owner, token);
+            if (OpenProcessToken(h, TOKEN_QUERY, token.put())) tallowick::GetOwnerFromToken(owner, token);
             break;
         default: break;
         }

@@ -10,6 +10,7 @@
 
 namespace tallowick {
 
+constexpr std::uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
 constexpr std::uint32_t kMoreData = 234;           // ERROR_MORE_DATA: another batch follows
 constexpr std::uint32_t kNetNameNotFound = 2310;   // NERR_NetNameNotFound
 constexpr std::size_t kShareTextBound = 260;
@@ -34,7 +35,13 @@ struct ShareEntry {
     Text remark;
     std::uint32_t type = 0;
     std::uint32_t currentUses = 0;
+    bool detailed = true;  // read at the detailed level: path and current uses known
 };
+
+// The level of detail the platform is asked for. The detailed level (502:
+// path and connection count as well) is open only to administrators and
+// server operators; the names level (1: name, type, remark) to everyone.
+enum class ShareLevel : std::uint32_t { Detailed = 502, Names = 1 };
 
 // One batch: the platform's status and the entries it read.
 struct ShareBatch {
@@ -47,22 +54,34 @@ struct ShareRow {
     Text name;
     Text path;
     Text kind;
-    Text connections;  // "%d" of the current uses
+    Text connections;  // "%d" of the current uses; empty when not known
     Text remark;
 };
 
 ShareRow MakeShareRow(const ShareEntry& entry);
 
-// Runs the enumeration: `fetch(batch)` fills one batch and carries on from
-// where the previous one ended; `keep(entry)` receives every listed share in
-// the platform's order. Ends after a batch whose status is not 234, without
-// looking at the entries of a failed batch, and also after a 234 batch that
-// read nothing (it would otherwise ask forever).
+// Runs the enumeration: `fetch(level, batch)` fills one batch at `level` and
+// carries on from where the previous batch of the same level ended (a new
+// level starts from the beginning); `keep(entry)` receives every listed share
+// in the platform's order. The detailed level comes first; when its first
+// call is refused (access denied: a caller without administrator rights), the
+// whole list is read once more at the names level, whose entries carry no
+// path and no connection count. Ends after a batch whose status is not 234,
+// without looking at the entries of a failed batch, and also after a 234
+// batch that read nothing (it would otherwise ask forever). A refusal after
+// the first batch ends the list like any other failure.
 template <typename Fetch, typename Keep>
 void CollectShares(Fetch&& fetch, Keep&& keep) {
+    ShareLevel level = ShareLevel::Detailed;
+    bool first = true;
     for (;;) {
         ShareBatch batch;
-        fetch(batch);
+        fetch(level, batch);
+        if (first && level == ShareLevel::Detailed && batch.status == kAccessDenied) {
+            level = ShareLevel::Names;
+            continue;
+        }
+        first = false;
         if (batch.status != 0 && batch.status != kMoreData) return;
         for (const ShareEntry& entry : batch.entries) {
             if (IsListedShare(entry.type)) keep(entry);

@@ -5,8 +5,10 @@
 #include <lm.h>
 
 #include <new>
+#include <type_traits>
 
 #include "core/host_callback.h"
+#include "core/platform_owners.h"
 #include "network/shares.h"
 #include "network/checks.h"
 
@@ -14,27 +16,36 @@ namespace tallowick {
 
 namespace {
 
-// One call of the platform's enumeration at level 502, carrying on from
+// Texts the platform handed out, null read as empty.
+Text TextOf(const wchar_t* text) { return text ? Text(ViewOf(text)) : Text(); }
+
+// One call of the platform's enumeration at `level`, carrying on from
 // `resume`. The platform's buffer is copied out and freed here.
-void FetchShareBatch(DWORD& resume, ShareBatch& batch) {
-    BYTE* buffer = nullptr;
+void FetchShareBatch(ShareLevel level, DWORD& resume, ShareBatch& batch) {
+    UniqueNetApiBuffer buffer;
     DWORD read = 0;
     DWORD total = 0;
-    NET_API_STATUS status = NetShareEnum(nullptr, 502, &buffer, MAX_PREFERRED_LENGTH, &read, &total, &resume);
-    auto freeBuffer = OnScopeExit([&] {
-        if (buffer) NetApiBufferFree(buffer);
-    });
+    const NET_API_STATUS status = NetShareEnum(nullptr, static_cast<DWORD>(level), buffer.put(),
+                                               MAX_PREFERRED_LENGTH, &read, &total, &resume);
     batch.status = status;
     if ((status != NERR_Success && status != ERROR_MORE_DATA) || !buffer) return;
-    const SHARE_INFO_502* info = reinterpret_cast<const SHARE_INFO_502*>(buffer);
     batch.entries.reserve(read);
     for (DWORD i = 0; i < read; ++i) {
         ShareEntry entry;
-        entry.name = Text(ViewOf(info[i].shi502_netname));
-        entry.path = Text(ViewOf(info[i].shi502_path));
-        entry.remark = Text(ViewOf(info[i].shi502_remark));
-        entry.type = info[i].shi502_type;
-        entry.currentUses = info[i].shi502_current_uses;
+        if (level == ShareLevel::Detailed) {
+            const SHARE_INFO_502& info = reinterpret_cast<const SHARE_INFO_502*>(buffer.get())[i];
+            entry.name = TextOf(info.shi502_netname);
+            entry.path = TextOf(info.shi502_path);
+            entry.remark = TextOf(info.shi502_remark);
+            entry.type = info.shi502_type;
+            entry.currentUses = info.shi502_current_uses;
+        } else {
+            const SHARE_INFO_1& info = reinterpret_cast<const SHARE_INFO_1*>(buffer.get())[i];
+            entry.name = TextOf(info.shi1_netname);
+            entry.remark = TextOf(info.shi1_remark);
+            entry.type = info.shi1_type;
+            entry.detailed = false;
+        }
         batch.entries.push_back(std::move(entry));
     }
 }
@@ -45,9 +56,17 @@ int CheckShareResource(ShareResourceNode** result, int* count) {
     *count = 0;
     ListBuilder<ShareResourceNode> built;
     DWORD resume = 0;
+    ShareLevel resumeLevel = ShareLevel::Detailed;
     // Out of memory ends the enumeration with the shares listed so far.
     try {
-        CollectShares([&](ShareBatch& batch) { FetchShareBatch(resume, batch); },
+        CollectShares(
+            [&](ShareLevel level, ShareBatch& batch) {
+                if (level != resumeLevel) {  // another level starts from the beginning
+                    resumeLevel = level;
+                    resume = 0;
+                }
+                FetchShareBatch(level, resume, batch);
+            },
                       [&](const ShareEntry& entry) {
                           const ShareRow row = MakeShareRow(entry);
                           AppendNewNode(built, count, [&](ShareResourceNode& node) {
@@ -71,8 +90,10 @@ int RepairShareResource(ShareResourceNode* list, CheckCallback callback, intptr_
         [](ShareResourceNode& node) -> std::uint32_t {
             // The host owns the node while it holds the list: take the name
             // no further than its field.
-            wchar_t name[261];
-            CopyBounded(U16(name), 261, TextView(U16(node.szShareName), BoundedLength(U16(node.szShareName), 261)));
+            constexpr std::size_t kNameField = std::extent_v<decltype(ShareResourceNode::szShareName)>;
+            wchar_t name[kNameField];
+            CopyBounded(U16(name), kNameField,
+                        TextView(U16(node.szShareName), BoundedLength(U16(node.szShareName), kNameField)));
             return NetShareDel(nullptr, name, 0);
         },
         [&](ShareResourceNode& node) -> int { return host.Ask(node.szShareName); });

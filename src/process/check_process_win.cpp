@@ -6,7 +6,10 @@
 #include "process/process_win.h"
 
 #include <psapi.h>
+#include <winternl.h>
 
+#include <cstddef>
+#include <iterator>
 #include <memory>
 #include <new>
 
@@ -16,7 +19,11 @@ namespace tallowick {
 namespace {
 
 constexpr DWORD kProcessQueryRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
-constexpr DWORD kMaxPathUnits = 261;
+// The right that opens far more processes to a host without administrator
+// rights (Vista and later): image path, memory counters and token.
+constexpr DWORD kProcessQueryLimited = PROCESS_QUERY_LIMITED_INFORMATION;  // 0x1000
+// A path of MAX_PATH units and its terminator.
+constexpr DWORD kMaxPathUnits = MAX_PATH + 1;
 constexpr DWORD kMaxLongPathUnits = 32768;
 constexpr std::size_t kMaxProcessIds = 1u << 20;
 constexpr ULONG kFirstSnapshotSize = 0x20000;
@@ -25,7 +32,24 @@ constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr LONG kStatusBufferTooSmall = static_cast<LONG>(0xC0000023);
 constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
 
-using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+
+// The snapshot layout this build walks is the SDK's record.
+constexpr std::size_t kImageNameAt = offsetof(SYSTEM_PROCESS_INFORMATION, ImageName);
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, NextEntryOffset) == kNativeSnapshotLayout.nextOffset, "next");
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, UserTime) == kNativeSnapshotLayout.userTime, "user time");
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, KernelTime) == kNativeSnapshotLayout.kernelTime, "kernel time");
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, UniqueProcessId) == kNativeSnapshotLayout.processId, "id");
+static_assert(sizeof(SYSTEM_PROCESS_INFORMATION::UniqueProcessId) == kNativeSnapshotLayout.processIdBytes, "id");
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, InheritedFromUniqueProcessId) == kNativeSnapshotLayout.minRecord,
+              "the fields read end at the parent's identifier");
+static_assert(kImageNameAt + offsetof(UNICODE_STRING, Length) == kNativeSnapshotLayout.imageNameLength, "name");
+static_assert(kImageNameAt + offsetof(UNICODE_STRING, Buffer) == kNativeSnapshotLayout.imageNameBuffer, "name");
+static_assert(sizeof(UNICODE_STRING::Buffer) == kNativeSnapshotLayout.pointerBytes, "name");
+static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, VirtualMemoryCounters) + offsetof(VM_COUNTERS, WorkingSetSize) ==
+                  kNativeSnapshotLayout.workingSet,
+              "working set");
+static_assert(sizeof(VM_COUNTERS::WorkingSetSize) == kNativeSnapshotLayout.pointerBytes, "working set");
 
 // The base name from the process's image path, for a process whose modules
 // cannot be read: a 64-bit process seen from a 32-bit one (WOW64), where the
@@ -52,9 +76,9 @@ bool ReadImageBaseName(HANDLE process, Text& baseName) {
 }  // namespace
 
 void WriteProcessNode(const ProcessEntry& entry, ProcessNode* node) {
-    CopyField(node->szName, entry.name, 260);
+    CopyField(node->szName, entry.name, kProcessTextBound);
     CopyField(node->szOwner, entry.owner, kOwnerBound);
-    CopyField(node->szMemory, entry.memory, 260);
+    CopyField(node->szMemory, entry.memory, kProcessTextBound);
     node->nCpuPercent = entry.cpuPercent;
 }
 
@@ -71,19 +95,20 @@ bool ReadModuleBaseName(HANDLE process, Text& baseName) {
     // one path read answers whether the executable can be named at all; the
     // module list itself is not walked (on some systems that walk costs
     // several times the rest of the process's details).
-    wchar_t path[260] = {};
-    const DWORD length = GetModuleFileNameExW(process, nullptr, path, 260);
+    wchar_t path[MAX_PATH] = {};
+    constexpr DWORD kUnits = static_cast<DWORD>(std::size(path));
+    const DWORD length = GetModuleFileNameExW(process, nullptr, path, kUnits);
     if (length == 0) return false;
-    path[259] = 0;
+    path[kUnits - 1] = 0;
     // A path that filled the buffer may have lost its end: ask for the base
     // name itself then.
-    if (length < 259) {
+    if (length < kUnits - 1) {
         baseName = BaseNameOfPath(ViewOf(path));
         if (!baseName.empty()) return true;
     }
-    wchar_t base[260] = {};
-    if (GetModuleBaseNameW(process, nullptr, base, 260) == 0) return false;
-    base[259] = 0;
+    wchar_t base[MAX_PATH] = {};
+    if (GetModuleBaseNameW(process, nullptr, base, kUnits) == 0) return false;
+    base[kUnits - 1] = 0;
     baseName.assign(ViewOf(base));
     return true;
 }
@@ -118,7 +143,7 @@ bool ReadProcessSnapshot(std::vector<SnapshotRecord>& records) {
         std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]());
         if (!buffer) return false;
         ULONG returned = 0;
-        const LONG status = query(5, buffer.get(), size, &returned);
+        const LONG status = query(SystemProcessInformation, buffer.get(), size, &returned);
         if (status == 0) {
             // Walk only what the system wrote.
             const ULONG length = returned != 0 && returned <= size ? returned : size;
@@ -142,6 +167,60 @@ ProcessorTimes TakeProcessorTimes() {
     return ProcessorTimes(records);
 }
 
+namespace {
+
+// The owner of an open process: from its token on the NT workstation family,
+// from the session list on the others and wherever the token cannot be read
+// (`fallback`).
+void ReadOwner(HANDLE process, ProcessCheckContext& context, bool fallback, ProcessFacts& facts) {
+    if (context.osFamily == OsNtWorkstation) {
+        UniqueHandle token;
+        if (OpenProcessToken(process, TOKEN_QUERY, token.put())) {
+            wchar_t owner[kOwnerField] = {};
+            if (GetOwnerFromToken(owner, token, &context.accounts)) {
+                facts.owner.assign(ViewOf(owner));
+                return;
+            }
+        }
+        if (!fallback) return;
+    }
+    if (const WtsProcessList* wts = SessionList(context)) wts->FindOwner(facts.id, facts.owner, context.accounts);
+}
+
+// A process that refused the full rights: its image name, memory counters and
+// owner through the limited query right where that opens it; what is still
+// missing (or everything, when even that is refused) from the snapshot and
+// the session list.
+void ReadRefusedProcess(ProcessCheckContext& context, ProcessFacts& facts) {
+    UniqueHandle process(OpenProcess(kProcessQueryLimited, FALSE, facts.id));
+    if (process) {
+        facts.named = ReadImageBaseName(process.get(), facts.baseName);
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof counters;
+        if (GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) facts.workingSet = counters.WorkingSetSize;
+        ReadOwner(process.get(), context, true, facts);
+    }
+    if (!facts.named) {
+        if (!FillFactsFromSnapshot(context.times, facts)) return;
+    } else if (facts.workingSet == 0) {
+        if (const SnapshotRecord* record = context.times.find(facts.id)) facts.workingSet = record->workingSet;
+    }
+    if (!facts.owner.empty()) return;
+    // The user the session list names for it; no guess where it names none
+    // (the list's own reader may be refused the process too, as under Wine).
+    if (const WtsProcessList* wts = SessionList(context)) wts->FindUser(facts.id, facts.owner, context.accounts);
+}
+
+}  // namespace
+
+const WtsProcessList* SessionList(ProcessCheckContext& context) {
+    if (!context.wts && context.sessions && !context.sessionsTried) {
+        context.sessionsTried = true;
+        if (context.sessions->Fetch()) context.wts = context.sessions;
+    }
+    return context.wts;
+}
+
 ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
     ProcessFacts facts;
     facts.id = id;
@@ -158,17 +237,11 @@ ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context) {
                     facts.workingSet = counters.WorkingSetSize;
                 }
             }
-            if (facts.named) {
-                if (context.osFamily == OsNtWorkstation) {
-                    HANDLE token = nullptr;
-                    if (OpenProcessToken(process.get(), TOKEN_QUERY, &token)) {
-                        wchar_t owner[261] = {};
-                        if (GetOwnerFromToken(owner, token, &context.accounts)) facts.owner.assign(ViewOf(owner));
-                    }
-                } else if (context.wts) {
-                    context.wts->FindOwner(id, facts.owner, context.accounts);
-                }
-            }
+            if (facts.named) ReadOwner(process.get(), context, false, facts);
+        } else if (kind == ProcessKind::Other && GetLastError() == ERROR_ACCESS_DENIED) {
+            // Refused, not ended: a service, another user's or an elevated
+            // program to a host without administrator rights.
+            ReadRefusedProcess(context, facts);
         }
     }
     return MakeProcessEntry(facts, context.osFamily, context.times);
@@ -178,11 +251,16 @@ void PrepareProcessCheck(ProcessCheckContext& context, WtsProcessList& wts) {
     context.osFamily = GetOsFamily();
     context.times = TakeProcessorTimes();
     context.wts = nullptr;
-    if (context.osFamily != OsNtWorkstation && wts.Fetch()) context.wts = &wts;
+    context.sessions = &wts;
+    context.sessionsTried = false;
+    if (context.osFamily != OsNtWorkstation) SessionList(context);
 }
 
 ProcessNode* BuildProcessList(int* count) {
-    EnableDebugPrivilege();  // without it, other users' processes stay empty
+    // With it, an administrator's host opens other users' processes and
+    // services with the full rights; without it they are read through the
+    // limited right or the snapshot.
+    EnableDebugPrivilege();
     std::vector<DWORD> ids;
     if (!EnumerateProcessIds(ids)) return nullptr;
 

@@ -31,8 +31,35 @@ std::int32_t Clamp32(std::int64_t v) {
 
 }  // namespace
 
+namespace {
+
+// The image name of the record at `record` (offset `pos` in the buffer), when
+// its address and length lie inside the buffer.
+Text ReadImageName(const unsigned char* buffer, std::size_t length, std::size_t pos, const SnapshotLayout& layout,
+                   std::uint64_t address) {
+    const unsigned char* record = buffer + pos;
+    const auto bytes = ReadAt<std::uint16_t>(record, layout.imageNameLength);
+    const std::uint64_t at = layout.pointerBytes == 8 ? ReadAt<std::uint64_t>(record, layout.imageNameBuffer)
+                                                      : ReadAt<std::uint32_t>(record, layout.imageNameBuffer);
+    if (bytes == 0 || bytes % 2 != 0 || at < address) return Text();
+    const std::uint64_t offset = at - address;
+    if (offset > length || length - offset < bytes) return Text();
+    Text name(bytes / 2, u'\0');
+    std::memcpy(&name[0], buffer + offset, bytes);
+    const std::size_t end = name.find(u'\0');
+    if (end != Text::npos) name.resize(end);
+    return name.find_first_of(u"\\/") == Text::npos ? name : BaseNameOfPath(name);
+}
+
+}  // namespace
+
 bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out,
                          const SnapshotLayout& layout) {
+    return WalkProcessSnapshot(buffer, length, out, layout, reinterpret_cast<std::uintptr_t>(buffer));
+}
+
+bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::vector<SnapshotRecord>& out,
+                         const SnapshotLayout& layout, std::uint64_t address) {
     out.clear();
     if (!buffer) return false;
     std::size_t pos = 0;
@@ -47,7 +74,15 @@ bool WalkProcessSnapshot(const unsigned char* buffer, std::size_t length, std::v
         // 64-bit field is little-endian, so its low half comes first.
         r.id = ReadAt<std::uint32_t>(record, layout.processId);
         r.time = SaturatingAdd(user, kernel);
-        out.push_back(r);
+        // The record's own bytes: up to the next one, or to the end.
+        const std::size_t extent = next != 0 && next <= length - pos ? next : length - pos;
+        if (extent >= SnapshotDetailBytes(layout)) {
+            r.detailed = true;
+            r.imageName = ReadImageName(buffer, length, pos, layout, address);
+            r.workingSet = layout.pointerBytes == 8 ? ReadAt<std::uint64_t>(record, layout.workingSet)
+                                                    : ReadAt<std::uint32_t>(record, layout.workingSet);
+        }
+        out.push_back(std::move(r));
         if (next == 0) return true;
         // A record cannot be shorter than the fields it carries, and the link
         // must stay inside the buffer.
@@ -105,6 +140,12 @@ std::uint64_t ProcessorTimes::own(std::uint32_t id) const {
     return it != byId_.end() && it->id == id ? it->time : 0;
 }
 
+const SnapshotRecord* ProcessorTimes::find(std::uint32_t id) const {
+    auto it = std::lower_bound(byId_.begin(), byId_.end(), id,
+                               [](const SnapshotRecord& r, std::uint32_t v) { return r.id < v; });
+    return it != byId_.end() && it->id == id ? &*it : nullptr;
+}
+
 std::int32_t ProcessorTimes::share(std::uint32_t id) const {
     if (!valid_) return 0;
     return CpuShare(own(id), total_);
@@ -150,14 +191,24 @@ ProcessEntry MakeProcessEntry(const ProcessFacts& facts, std::int32_t osFamily, 
     case ProcessKind::Other:
         break;
     }
-    // Listed and counted, but empty: kept on purpose for hosts.
-    if (!facts.opened || !facts.named) return e;
+    // Listed and counted, but empty (ended meanwhile, or not even in the
+    // snapshot): kept on purpose for hosts.
+    if (!facts.named) return e;
     e.name = facts.baseName;
     e.memory = WorkingSetText(facts.workingSet);
     e.owner = facts.owner;
     e.cpuPercent = times.share(facts.id);
     e.filled = true;
     return e;
+}
+
+bool FillFactsFromSnapshot(const ProcessorTimes& snapshot, ProcessFacts& facts) {
+    const SnapshotRecord* record = snapshot.find(facts.id);
+    if (!record || record->imageName.empty()) return false;
+    facts.named = true;
+    facts.baseName = record->imageName;
+    if (facts.workingSet == 0) facts.workingSet = record->workingSet;
+    return true;
 }
 
 std::ptrdiff_t ApplyIdleRemainder(std::vector<ProcessEntry>& entries) {

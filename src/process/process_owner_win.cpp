@@ -3,18 +3,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tallowick {
 namespace {
 
+// Account and domain names are read into buffers as wide as a node's owner.
+constexpr DWORD kAccountUnits = static_cast<DWORD>(kOwnerField);
+
 bool LookupAccountName(PSID sid, Text& name) {
-    wchar_t account[261] = {};
-    wchar_t domain[261] = {};  // looked up with the name, then dropped
-    DWORD accountLen = 260;
-    DWORD domainLen = 260;
+    wchar_t account[kAccountUnits] = {};
+    wchar_t domain[kAccountUnits] = {};  // looked up with the name, then dropped
+    DWORD accountLen = kAccountUnits - 1;
+    DWORD domainLen = kAccountUnits - 1;
     SID_NAME_USE use;
     if (!LookupAccountSidW(nullptr, sid, account, &accountLen, domain, &domainLen, &use)) return false;
-    account[260] = 0;
+    account[kAccountUnits - 1] = 0;
     name.assign(ViewOf(account));
     return true;
 }
@@ -40,20 +44,15 @@ bool AccountNameCache::Lookup(PSID sid, Text& name) {
     return resolved;
 }
 
-WtsProcessList::~WtsProcessList() {
-    if (info_) WTSFreeMemory(info_);
-}
-
 bool WtsProcessList::Fetch() {
-    WTS_PROCESS_INFOW* info = nullptr;
+    UniqueWtsMemory<WTS_PROCESS_INFOW> info;
     DWORD count = 0;
-    if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return false;
-    if (info_) WTSFreeMemory(info_);
-    info_ = info;
-    count_ = info ? count : 0;
+    if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, info.put(), &count)) return false;
+    info_ = std::move(info);
+    count_ = info_ ? count : 0;
     index_.clear();
     index_.reserve(count_);
-    for (DWORD i = 0; i < count_; ++i) index_.emplace_back(info_[i].ProcessId, i);
+    for (DWORD i = 0; i < count_; ++i) index_.emplace_back(info_.get()[i].ProcessId, i);
     // Sorted by identifier, then by position: the first record of an
     // identifier comes first.
     std::sort(index_.begin(), index_.end());
@@ -63,14 +62,19 @@ bool WtsProcessList::Fetch() {
 bool WtsProcessList::FindOwner(DWORD id, Text& owner, AccountNameCache& cache) const {
     auto it = std::lower_bound(index_.begin(), index_.end(), std::make_pair(id, DWORD(0)));
     if (it == index_.end() || it->first != id) return false;
-    if (!cache.Lookup(info_[it->second].pUserSid, owner)) owner = kSystemOwner;
+    if (!cache.Lookup(info_.get()[it->second].pUserSid, owner)) owner = kSystemOwner;
     return true;
 }
 
+bool WtsProcessList::FindUser(DWORD id, Text& owner, AccountNameCache& cache) const {
+    auto it = std::lower_bound(index_.begin(), index_.end(), std::make_pair(id, DWORD(0)));
+    if (it == index_.end() || it->first != id) return false;
+    return cache.Lookup(info_.get()[it->second].pUserSid, owner);
+}
+
 bool EnableDebugPrivilege() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return false;
-    UniqueHandle token(raw);
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;
     TOKEN_PRIVILEGES request = {};
     request.PrivilegeCount = 1;
     request.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -79,11 +83,10 @@ bool EnableDebugPrivilege() {
     return GetLastError() != ERROR_NOT_ALL_ASSIGNED;
 }
 
-bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* cache) {
-    UniqueHandle owned(token);
+bool GetOwnerFromToken(wchar_t (&owner)[kOwnerField], const UniqueHandle& token, AccountNameCache* cache) {
     alignas(8) unsigned char buffer[512];
     DWORD returned = 0;
-    if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) return false;
+    if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &returned)) return false;
     PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
     Text name;
     AccountNameCache local;

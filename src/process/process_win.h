@@ -3,10 +3,12 @@
 #pragma once
 
 #include "core/win_util.h"
+#include "core/platform_owners.h"
 
 #include <wtsapi32.h>
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "process/checks.h"
@@ -15,8 +17,12 @@
 
 namespace tallowick {
 
-// Owner texts are written with this limit (terminator included).
-inline constexpr std::size_t kOwnerBound = 260;
+// The texts of a node are written with this limit (terminator included), one
+// unit short of their fields: kept on purpose for hosts.
+inline constexpr std::size_t kProcessTextBound = 260;
+inline constexpr std::size_t kOwnerBound = kProcessTextBound;
+// The width of a node's owner field, terminator included.
+inline constexpr std::size_t kOwnerField = std::extent_v<decltype(ProcessNode::szOwner)>;
 
 // Account names by security identifier. One check asks for the same few
 // users again and again; each distinct identifier is looked up once.
@@ -39,18 +45,19 @@ private:
 class WtsProcessList {
 public:
     WtsProcessList() = default;
-    ~WtsProcessList();
-    WtsProcessList(const WtsProcessList&) = delete;
-    WtsProcessList& operator=(const WtsProcessList&) = delete;
 
     // False when the list cannot be obtained.
     bool Fetch();
     // For the first record of `id`: its user's account name, or "SYSTEM" when
     // the user cannot be looked up. False (owner untouched) when not listed.
     bool FindOwner(DWORD id, Text& owner, AccountNameCache& cache) const;
+    // For the first record of `id`: its user's account name. False (owner
+    // untouched) when not listed or when the list names no user that can be
+    // looked up.
+    bool FindUser(DWORD id, Text& owner, AccountNameCache& cache) const;
 
 private:
-    WTS_PROCESS_INFOW* info_ = nullptr;
+    UniqueWtsMemory<WTS_PROCESS_INFOW> info_;
     DWORD count_ = 0;
     std::vector<std::pair<DWORD, DWORD>> index_;  // (identifier, first position), sorted
 };
@@ -58,9 +65,10 @@ private:
 // Enables "SeDebugPrivilege" in the host process's token; true when enabled.
 // The privilege stays enabled.
 bool EnableDebugPrivilege();
-// Writes the account name of the token's user into `owner`; always closes
-// `token`. False (owner untouched) when the user cannot be read or looked up.
-bool GetOwnerFromToken(wchar_t (&owner)[261], HANDLE token, AccountNameCache* cache = nullptr);
+// Writes the account name of the token's user into `owner`; the token stays
+// with its owner. False (owner untouched) when the user cannot be read or
+// looked up.
+bool GetOwnerFromToken(wchar_t (&owner)[kOwnerField], const UniqueHandle& token, AccountNameCache* cache = nullptr);
 
 // The base name of an open process's executable (query and read rights):
 // from its executable module, or, when the modules cannot be read (a 64-bit
@@ -72,7 +80,7 @@ bool ReadModuleBaseName(HANDLE process, Text& baseName);
 
 // Every process identifier, the array grown until the whole list fits.
 bool EnumerateProcessIds(std::vector<DWORD>& ids);
-// One snapshot of the system's process information (class 5), the buffer
+// One snapshot of the system's process information (SystemProcessInformation), the buffer
 // grown until the query succeeds. False when it cannot be taken or is malformed.
 bool ReadProcessSnapshot(std::vector<SnapshotRecord>& records);
 // The processor times of one fresh snapshot; without one every share is 0.
@@ -81,17 +89,26 @@ ProcessorTimes TakeProcessorTimes();
 // What one check reads once and shares between its processes.
 struct ProcessCheckContext {
     std::int32_t osFamily = OsUnknown;
-    ProcessorTimes times;
-    const WtsProcessList* wts = nullptr;  // null: no terminal-services list
+    ProcessorTimes times;                 // also the names and working sets of the snapshot
+    const WtsProcessList* wts = nullptr;  // null: no terminal-services list (yet)
+    WtsProcessList* sessions = nullptr;   // the list to fetch, once, when first needed
+    bool sessionsTried = false;
     AccountNameCache accounts;
 };
 
 // Reads the family and one snapshot into `context`, and, but for the NT
 // workstation family (whose owners come from the process tokens), fetches
-// `wts` and points the context at it when that succeeds.
+// `wts` and points the context at it when that succeeds. There `wts` is
+// fetched only when a process's token cannot be read.
 void PrepareProcessCheck(ProcessCheckContext& context, WtsProcessList& wts);
+// The session list of the check, fetched on first use; null when it cannot
+// be obtained.
+const WtsProcessList* SessionList(ProcessCheckContext& context);
 
-// The entry of one process, read through `context`.
+// The entry of one process, read through `context`: opened with the full
+// rights as ever; where those are refused, through the limited query right,
+// and what that cannot give from the snapshot and the session list. A process
+// that has ended meanwhile stays empty.
 ProcessEntry ReadProcessEntry(DWORD id, ProcessCheckContext& context);
 // Writes an entry's texts and share into a zero-filled node, each text
 // bounded to its field.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -166,6 +167,122 @@ TEST(WalkProcessSnapshot, EachArchitectureReadsItsOwnLayout) {
     auto wide = MakeSnapshot({{1234, 1, 1, 184}, {5678, 1, 1, 184}}, 0, kSnapshotLayout64);
     for (const SnapshotRecord& r : Walk(wide, wide.size(), nullptr, kSnapshotLayout32)) EXPECT_EQ(r.id, 0xCDCDCDCDu);
     EXPECT_EQ(&kNativeSnapshotLayout, sizeof(void*) == 8 ? &kSnapshotLayout64 : &kSnapshotLayout32);
+}
+
+// The image name and the working set, which the system gives for processes
+// the host cannot open, per layout. The name is an address: `kAddress` stands
+// for where the buffer was when the system wrote it.
+TEST(WalkProcessSnapshot, ReadsNameAndWorkingSetOfEachLayout) {
+    constexpr std::uint64_t kAddress = 0x10000;
+    struct Name {
+        const char16_t* text;   // written at `at` in the buffer
+        std::uint16_t bytes;    // the length field
+        std::uint64_t address;  // the buffer field
+    };
+    struct Case {
+        const char* name;
+        Name given;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"file name", {u"svchost.exe", 22, kAddress + 600}, u"svchost.exe"},
+        {"a path is cut to its file name", {u"C:\\windows\\explorer.exe", 46, kAddress + 600}, u"explorer.exe"},
+        {"no name (the idle process)", {u"", 0, 0}, u""},
+        {"odd length", {u"svchost.exe", 21, kAddress + 600}, u""},
+        {"before the buffer", {u"svchost.exe", 22, kAddress - 2}, u""},
+        {"runs past the end", {u"svchost.exe", 22, kAddress + 790}, u""},
+        {"stops at a terminator", {u"a.exe\0junk", 20, kAddress + 600}, u"a.exe"},
+    };
+    for (const SnapshotLayout* layout : {&kSnapshotLayout32, &kSnapshotLayout64}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            const std::uint32_t size = 300;
+            auto buf = MakeSnapshot({{12, 1, 2, size}, {16, 3, 4, size}}, 200, *layout);
+            const Text text(c.given.text, c.given.bytes / 2);
+            std::memcpy(buf.data() + 600, text.data(), std::min<std::size_t>(text.size() * 2, 200));
+            for (std::size_t at : {std::size_t(0), std::size_t(size)}) {
+                Put<std::uint16_t>(buf, at + layout->imageNameLength, c.given.bytes);
+                if (layout->pointerBytes == 8) {
+                    Put<std::uint64_t>(buf, at + layout->imageNameBuffer, c.given.address);
+                    Put<std::uint64_t>(buf, at + layout->workingSet, 0x123456789ull);
+                } else {
+                    Put<std::uint32_t>(buf, at + layout->imageNameBuffer, std::uint32_t(c.given.address));
+                    Put<std::uint32_t>(buf, at + layout->workingSet, 0x12345678u);
+                }
+            }
+            std::vector<SnapshotRecord> out;
+            ASSERT_TRUE(WalkProcessSnapshot(buf.data(), buf.size(), out, *layout, kAddress));
+            ASSERT_EQ(out.size(), 2u);
+            for (const SnapshotRecord& r : out) {
+                EXPECT_TRUE(r.detailed);
+                EXPECT_EQ(r.imageName, Text(c.expected));
+                EXPECT_EQ(r.workingSet, layout->pointerBytes == 8 ? 0x123456789ull : 0x12345678u);
+            }
+            EXPECT_EQ(out[1].time, 7u);
+        }
+    }
+}
+
+// Records too short for the name and working set still give their times.
+TEST(WalkProcessSnapshot, ShortRecordsGiveNoDetails) {
+    for (const SnapshotLayout* layout : {&kSnapshotLayout32, &kSnapshotLayout64}) {
+        const std::uint32_t full = static_cast<std::uint32_t>(SnapshotDetailBytes(*layout));
+        auto buf = MakeSnapshot({{12, 1, 2, full - 1}, {16, 3, 4, full}, {20, 5, 6, full - 1}}, 0, *layout);
+        std::vector<SnapshotRecord> out;
+        ASSERT_TRUE(WalkProcessSnapshot(buf.data(), buf.size(), out, *layout, 0));
+        ASSERT_EQ(out.size(), 3u);
+        EXPECT_FALSE(out[0].detailed);
+        EXPECT_TRUE(out[1].detailed);
+        EXPECT_FALSE(out[2].detailed);  // the last record ends at the length
+        EXPECT_EQ(out[0].workingSet, 0u);
+        EXPECT_EQ(out[2].time, 11u);
+    }
+}
+
+// A process the host may not open: named from the snapshot, with its working
+// set, and listed with its share like any other.
+TEST(FillFactsFromSnapshot, NamesAProcessFromItsRecord) {
+    SnapshotRecord named{12, 25};
+    named.detailed = true;
+    named.imageName = u"lsass.exe";
+    named.workingSet = 10489856;
+    SnapshotRecord nameless{16, 75};
+    nameless.detailed = true;
+    nameless.workingSet = 4096;
+    ProcessorTimes times({named, nameless, {0, 900}});
+    ASSERT_NE(times.find(12), nullptr);
+    EXPECT_EQ(times.find(12)->imageName, u"lsass.exe");
+    EXPECT_EQ(times.find(44), nullptr);
+
+    ProcessFacts facts;
+    facts.id = 12;
+    ASSERT_TRUE(FillFactsFromSnapshot(times, facts));
+    EXPECT_FALSE(facts.opened);
+    facts.owner = u"SYSTEM";
+    ProcessEntry e = MakeProcessEntry(facts, OsNtWorkstation, times);
+    EXPECT_EQ(e.name, u"lsass.exe");
+    EXPECT_EQ(e.memory, u"10244 K");
+    EXPECT_EQ(e.owner, u"SYSTEM");
+    EXPECT_EQ(e.cpuPercent, 25);
+    EXPECT_TRUE(e.filled);
+
+    ProcessFacts measured;  // a working set read through the limited right wins
+    measured.id = 12;
+    measured.workingSet = 2048;
+    ASSERT_TRUE(FillFactsFromSnapshot(times, measured));
+    EXPECT_EQ(measured.workingSet, 2048u);
+
+    for (std::uint32_t id : {16u, 44u}) {  // no name, or not in the snapshot: stays empty
+        ProcessFacts missing;
+        missing.id = id;
+        EXPECT_FALSE(FillFactsFromSnapshot(times, missing));
+        EXPECT_FALSE(missing.named);
+        EXPECT_EQ(missing.workingSet, 0u);
+        EXPECT_FALSE(MakeProcessEntry(missing, OsNtWorkstation, times).filled);
+    }
+    ProcessFacts noSnapshot;
+    noSnapshot.id = 12;
+    EXPECT_FALSE(FillFactsFromSnapshot(ProcessorTimes(), noSnapshot));
 }
 
 // ---- shares -----------------------------------------------------------------------

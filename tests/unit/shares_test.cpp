@@ -52,11 +52,28 @@ TEST(MakeShareRow, FillsEveryTextOfTheNode) {
     EXPECT_EQ(MakeShareRow(longOne).name, Text(259, u'n'));
 }
 
-// The platform's answers, batch by batch.
+// The names level reads no path and no count: both texts stay empty.
+TEST(MakeShareRow, NamesLevelLeavesPathAndConnectionsEmpty) {
+    ShareEntry e;
+    e.name = u"docs";
+    e.remark = u"team";
+    e.detailed = false;
+    ShareRow row = MakeShareRow(e);
+    EXPECT_EQ(row.name, u"docs");
+    EXPECT_EQ(row.path, u"");
+    EXPECT_EQ(row.kind, u"Windows");
+    EXPECT_EQ(row.connections, u"");
+    EXPECT_EQ(row.remark, u"team");
+}
+
+// The platform's answers, batch by batch, whatever the level; the levels
+// asked for are recorded.
 struct FakePlatform {
     std::vector<ShareBatch> batches;
     std::size_t calls = 0;
-    void operator()(ShareBatch& batch) {
+    std::vector<std::uint32_t> levels;
+    void operator()(ShareLevel level, ShareBatch& batch) {
+        levels.push_back(static_cast<std::uint32_t>(level));
         if (calls < batches.size()) batch = batches[calls];
         else batch.status = 87;
         ++calls;
@@ -74,27 +91,44 @@ TEST(CollectShares, FollowsTheBatchesAndKeepsOrder) {
         const char* name;
         std::vector<ShareBatch> batches;
         std::vector<Text> expected;
-        std::size_t calls;
+        std::vector<std::uint32_t> levels;  // one per call
     } cases[] = {
-        {"one batch", {{0, {Entry(u"a", 0), Entry(u"C$", 0x80000000u), Entry(u"b", 0)}}}, {u"a", u"b"}, 1},
+        {"one batch", {{0, {Entry(u"a", 0), Entry(u"C$", 0x80000000u), Entry(u"b", 0)}}}, {u"a", u"b"}, {502}},
         {"three batches",
          {{234, {Entry(u"a", 0), Entry(u"IPC$", 0x80000003u)}},
           {234, {Entry(u"p", 1), Entry(u"b", 0)}},
           {0, {Entry(u"c", 0)}}},
          {u"a", u"b", u"c"},
-         3},
-        {"first call fails", {{5, {Entry(u"a", 0)}}}, {}, 1},
+         {502, 502, 502}},
+        {"first call fails", {{53, {Entry(u"a", 0)}}}, {}, {502}},
         {"failure after a batch keeps the batch before",
          {{234, {Entry(u"a", 0)}}, {2, {Entry(u"b", 0)}}},
          {u"a"},
-         2},
-        {"more data with nothing read ends the walk", {{234, {}}, {0, {Entry(u"never", 0)}}}, {}, 1},
-        {"empty list", {{0, {}}}, {}, 1},
+         {502, 502}},
+        {"more data with nothing read ends the walk", {{234, {}}, {0, {Entry(u"never", 0)}}}, {}, {502}},
+        {"empty list", {{0, {}}}, {}, {502}},
+        // A caller without administrator rights.
+        {"refused detail: the names level lists the same rules",
+         {{5, {Entry(u"never", 0)}},
+          {234, {Entry(u"a", 0), Entry(u"ADMIN$", 0x80000000u)}},
+          {0, {Entry(u"p", 1), Entry(u"b", 0)}}},
+         {u"a", u"b"},
+         {502, 1, 1}},
+        {"refused at both levels", {{5, {}}, {5, {Entry(u"never", 0)}}}, {}, {502, 1}},
+        {"names level failing midway keeps the batch before",
+         {{5, {}}, {234, {Entry(u"a", 0)}}, {8, {Entry(u"b", 0)}}},
+         {u"a"},
+         {502, 1, 1}},
+        {"refusal after a detailed batch ends the list",
+         {{234, {Entry(u"a", 0)}}, {5, {Entry(u"b", 0)}}},
+         {u"a"},
+         {502, 502}},
     };
     for (const auto& c : cases) {
         FakePlatform platform{c.batches};
         EXPECT_EQ(Collect(platform), c.expected) << c.name;
-        EXPECT_EQ(platform.calls, c.calls) << c.name;
+        EXPECT_EQ(platform.calls, c.levels.size()) << c.name;
+        EXPECT_EQ(platform.levels, c.levels) << c.name;
     }
 }
 

@@ -1,10 +1,14 @@
 // Check_Process against the processes of the Wine session, and the owner and
-// privilege operations on this test program's own process.
+// privilege operations on this test program's own process. One case starts a
+// process that no other may open, whose row the other cases would see: the
+// cases of this file run one at a time.
+// ctest-lock: sealed_process
 #include <gtest/gtest.h>
 
 #include "test_support.h"
 
 #include <psapi.h>
+#include <wtsapi32.h>
 
 #include <cstdio>
 #include <regex>
@@ -124,6 +128,136 @@ TEST(Process, EveryProcessTheHostCanNameIsNamed) {
                 nameable.size());
 }
 
+// sealed_process.exe, started and held: a process that has denied itself to
+// every other process. The handle from its start keeps the rights it was
+// given, so the test can still end it.
+class SealedProcess {
+public:
+    explicit SealedProcess(bool limitedRight = false) {
+        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+        HANDLE ready = CreateEventW(&sa, TRUE, FALSE, nullptr);
+        if (!ready) return;
+        std::wstring cmd = L"\"" + tw::TestsDir() + L"\\sealed_process.exe\" " +
+                           std::to_wstring(reinterpret_cast<ULONG_PTR>(ready)) + (limitedRight ? L" --limited" : L"");
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &info_)) {
+            HANDLE waits[] = {ready, info_.hProcess};
+            sealed_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+        }
+        CloseHandle(ready);
+    }
+    ~SealedProcess() {
+        if (!info_.hProcess) return;
+        TerminateProcess(info_.hProcess, 0);
+        WaitForSingleObject(info_.hProcess, 10000);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    bool sealed() const { return sealed_; }
+    DWORD id() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    bool sealed_ = false;
+};
+
+// The account name of the user the terminal-services list gives for `id`;
+// empty when the list names none.
+std::wstring SessionListUser(DWORD id) {
+    WTS_PROCESS_INFOW* info = nullptr;
+    DWORD count = 0;
+    std::wstring user;
+    if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return user;
+    for (DWORD i = 0; i < count; ++i) {
+        if (info[i].ProcessId != id) continue;
+        std::printf("session list: %s user for the sealed process\n", info[i].pUserSid ? "a" : "no");
+        wchar_t name[256] = {}, domain[256] = {};
+        DWORD nameLen = 255, domainLen = 255;
+        SID_NAME_USE use;
+        if (info[i].pUserSid && LookupAccountSidW(nullptr, info[i].pUserSid, name, &nameLen, domain, &domainLen, &use)) {
+            user = name;
+        }
+        break;
+    }
+    WTSFreeMemory(info);
+    return user;
+}
+
+// A process the host may not open at all, with the full rights or the
+// limited ones, as services and other users' programs are to a host without
+// administrator rights: named from the system's snapshot, with its working
+// set, its owner from the session list and its processor share.
+TEST(Process, NamesAProcessItMayNotOpen) {
+    SealedProcess sealed;
+    ASSERT_TRUE(sealed.sealed()) << "sealed_process.exe did not start";
+    for (DWORD rights : {DWORD(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ), DWORD(PROCESS_QUERY_LIMITED_INFORMATION)}) {
+        SetLastError(0);
+        HANDLE h = OpenProcess(rights, FALSE, sealed.id());
+        EXPECT_EQ(h, nullptr) << "rights " << rights;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "rights " << rights;
+        if (h) CloseHandle(h);
+    }
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    EXPECT_EQ(o.rc, 0);
+    EXPECT_EQ(o.count, o.nodes);
+    const Row* found = nullptr;
+    int named = 0;
+    for (const Row& r : o.rows) {
+        if (_wcsicmp(r.name.c_str(), L"sealed_process.exe") == 0) {
+            found = &r;
+            ++named;
+        }
+    }
+    ASSERT_NE(found, nullptr) << "the sealed process is not named";
+    EXPECT_EQ(named, 1);
+    EXPECT_EQ(found->name, L"sealed_process.exe");
+    EXPECT_TRUE(IsMemoryText(found->memory)) << tw::ToUtf8(found->memory);
+    EXPECT_NE(found->memory, L"0 K");
+    // The owner is the user the session list names for it. Windows' list
+    // names every process's user; Wine's reads it from the process and is
+    // refused too, and then the owner stays empty rather than guessed.
+    const std::wstring listed = SessionListUser(sealed.id());
+    if (!listed.empty()) EXPECT_EQ(listed, CurrentUser());
+    EXPECT_EQ(found->owner, listed);
+    EXPECT_GE(found->cpu, 0);
+    EXPECT_LE(found->cpu, 100);
+    long sum = 0;
+    for (const Row& r : o.rows) sum += r.cpu;
+    EXPECT_LE(sum, 100);
+    std::printf("sealed process: name %s, memory %s, owner \"%s\", share %d\n", tw::ToUtf8(found->name).c_str(),
+                tw::ToUtf8(found->memory).c_str(), tw::ToUtf8(found->owner).c_str(), found->cpu);
+}
+
+// A process that allows the limited query right alone, as most processes
+// of other users do on Windows: named from its image path, with its memory
+// counters and, through its token or the session list, its owner.
+TEST(Process, NamesAProcessOpenOnlyToTheLimitedRight) {
+    SealedProcess limited(true);
+    ASSERT_TRUE(limited.sealed()) << "sealed_process.exe did not start";
+    HANDLE full = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, limited.id());
+    EXPECT_EQ(full, nullptr);
+    if (full) CloseHandle(full);
+    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, limited.id());
+    ASSERT_NE(query, nullptr) << GetLastError();
+    CloseHandle(query);
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    Outcome o = RunCheck(lib);
+    const Row* found = nullptr;
+    for (const Row& r : o.rows) {
+        if (r.name == L"sealed_process.exe") found = &r;
+    }
+    ASSERT_NE(found, nullptr) << "the process is not named";
+    EXPECT_TRUE(IsMemoryText(found->memory)) << tw::ToUtf8(found->memory);
+    EXPECT_NE(found->memory, L"0 K");
+    EXPECT_EQ(found->owner, CurrentUser());
+    std::printf("limited right: memory %s, owner \"%s\", share %d\n", tw::ToUtf8(found->memory).c_str(),
+                tw::ToUtf8(found->owner).c_str(), found->cpu);
+}
+
 TEST(Process, CountEqualsNodesAndSharesStayInRange) {
     tw::Library lib;
     Outcome o = RunCheck(lib);
@@ -175,18 +309,19 @@ TEST(Process, ListingTwiceGivesTwoIndependentLists) {
 TEST(ProcessInternals, DebugPrivilegeIsEnabled) { EXPECT_TRUE(tallowick::EnableDebugPrivilege()); }
 
 TEST(ProcessInternals, OwnerFromOwnToken) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    wchar_t owner[261] = {};
+    tallowick::UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    wchar_t owner[tallowick::kOwnerField] = {};
     EXPECT_TRUE(tallowick::GetOwnerFromToken(owner, token));
+    EXPECT_TRUE(token);  // borrowed, not closed
     EXPECT_EQ(std::wstring(owner), CurrentUser());
     EXPECT_EQ(std::wstring(owner).find(L'\\'), std::wstring::npos);  // no domain
 }
 
 TEST(ProcessInternals, OwnerFromTokenWithoutQueryRightLeavesFieldAlone) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, &token));
-    wchar_t owner[261] = L"untouched";
+    tallowick::UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_DEFAULT, token.put()));
+    wchar_t owner[tallowick::kOwnerField] = L"untouched";
     EXPECT_FALSE(tallowick::GetOwnerFromToken(owner, token));
     EXPECT_EQ(std::wstring(owner), L"untouched");
 }

@@ -168,12 +168,12 @@ TEST(Shares, FailingEnumerationKeepsWhatWasListedBefore) {
         std::size_t nodes;
     };
     const Case cases[] = {
-        {"first call fails", 1, "check rc=0 count=0 head=0", 0},
+        {"first call fails", 1, "check rc=0 count=0 head=0", 0},  // with 53, not a refusal
         {"second call fails", 2, "check rc=0 count=1 head=1", 1},
         {"third call fails", 3, "check rc=0 count=3 head=1", 3},
     };
     for (const Case& c : cases) {
-        HostRun run = RunShareHost("batch=2\nfail_at=" + std::to_string(c.failAt) +
+        HostRun run = RunShareHost("batch=2\nfail_status=53\nfail_at=" + std::to_string(c.failAt) +
                                "\n"
                                "share|a|0|0|C:\\a||\nshare|C$|0x80000000|0|C:\\||\n"
                                "share|b|0|0|C:\\b||\nshare|c|0|0|C:\\c||\n"
@@ -184,6 +184,64 @@ TEST(Shares, FailingEnumerationKeepsWhatWasListedBefore) {
         EXPECT_EQ(WithPrefix(run.log, "enum ").size(), static_cast<std::size_t>(c.failAt)) << c.name;
         ExpectBuffersFreed(run);
     }
+}
+
+// A host without administrator rights is refused the detailed level (502):
+// the shares come from the names level (1), with the same rules of which
+// shares are listed and in what order; path and connections stay empty.
+TEST(Shares, RefusedDetailComesFromTheNamesLevel) {
+    HostRun run = RunShareHost("refuse_502\n" + kMixedTable);
+    ASSERT_EQ(run.exitCode, 0u);
+    ASSERT_FALSE(run.out.empty());
+    EXPECT_EQ(run.out[0], "check rc=0 count=3 head=1");
+    std::vector<std::string> expected = {
+        "node|docs||Windows||文档 共享|0|0",
+        "node|pub||Windows|||0|0",
+        "node|busy||Windows||wraps|0|0",
+    };
+    EXPECT_EQ(WithPrefix(run.out, "node|"), expected);
+    std::vector<std::string> expectedEnums = {
+        "enum server=- level=502 prefmax=4294967295 resume=0 -> 5 read=0",
+        "enum server=- level=1 prefmax=4294967295 resume=0 -> 234 read=2",
+        "enum server=- level=1 prefmax=4294967295 resume=2 -> 234 read=2",
+        "enum server=- level=1 prefmax=4294967295 resume=4 -> 234 read=2",
+        "enum server=- level=1 prefmax=4294967295 resume=6 -> 234 read=2",
+        "enum server=- level=1 prefmax=4294967295 resume=8 -> 0 read=1",
+    };
+    EXPECT_EQ(WithPrefix(run.log, "enum "), expectedEnums);
+    ExpectBuffersFreed(run);
+}
+
+// The repair still tries every selected share of a list read at the names
+// level; a refused removal reports its error in the node.
+TEST(Shares, RefusedDetailStillRemovesAndReportsRefusals) {
+    HostRun run = RunShareHost("refuse_502\nbatch=2\n"
+                               "share|alpha|0|0|C:\\alpha||\n"
+                               "share|delta|0|3|C:\\delta|kept|protected\n"
+                               "share|omega|0|0|C:\\omega||\n",
+                               {L"--remove", L"delta", L"--remove", L"omega", L"--null-callback"});
+    ASSERT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(WithPrefix(run.out, "check "), std::vector<std::string>{"check rc=0 count=3 head=1"});
+    std::vector<std::string> dels = {"del server=- name=delta reserved=0 -> 5",
+                                     "del server=- name=omega reserved=0 -> 0"};
+    EXPECT_EQ(WithPrefix(run.log, "del "), dels);
+    std::vector<std::string> after = {"after|alpha|0|0", "after|delta|1|5", "after|omega|1|0"};
+    EXPECT_EQ(WithPrefix(run.out, "after|"), after);
+    EXPECT_EQ(WithPrefix(run.out, "repair "), std::vector<std::string>{"repair rc=0"});
+}
+
+// Where the detailed level answers, nothing of the list changed: a refusal
+// that comes only midway ends the list as any failure does.
+TEST(Shares, RefusalAfterTheFirstBatchEndsTheList) {
+    HostRun run = RunShareHost("batch=2\nfail_at=2\n"
+                               "share|a|0|1|C:\\a|r|\nshare|b|0|2|C:\\b||\nshare|c|0|0|C:\\c||\n");
+    ASSERT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.out[0], "check rc=0 count=2 head=1");
+    std::vector<std::string> expected = {"node|a|C:\\a|Windows|1|r|0|0", "node|b|C:\\b|Windows|2||0|0"};
+    EXPECT_EQ(WithPrefix(run.out, "node|"), expected);
+    EXPECT_EQ(WithPrefix(run.log, "enum ").size(), 2u);
+    EXPECT_TRUE(WithPrefix(run.log, "enum server=- level=1 ").empty());
+    ExpectBuffersFreed(run);
 }
 
 TEST(Shares, LongTextsAreCutToTheirFields) {
