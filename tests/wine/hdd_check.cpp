@@ -69,6 +69,13 @@ struct Node {
     std::string reserved;
 };
 
+// One stand-in run as the survey host saw it in the log: milliseconds since
+// the survey began at its start and at its end (-1: it logged no end).
+struct StandInRun {
+    int start = 0;
+    int end = -1;
+};
+
 struct ProbeRun {
     int exitCode = -1;
     int family = -2;
@@ -79,12 +86,22 @@ struct ProbeRun {
     std::vector<int> latencies;
     int alive = 0;
     int elapsed = -1;
+    std::vector<StandInRun> ran;
     std::string raw;
 
     int callsOf(const std::string& kind) const {
         int n = 0;
         for (const std::string& c : calls) n += c.rfind(kind, 0) == 0;
         return n;
+    }
+    // When each call of that kind came (its "t=").
+    std::vector<int> timesOf(const std::string& kind) const {
+        std::vector<int> times;
+        for (const std::string& c : calls) {
+            std::size_t at = c.rfind(" t=");
+            if (c.rfind(kind, 0) == 0 && at != std::string::npos) times.push_back(std::stoi(c.substr(at + 3)));
+        }
+        return times;
     }
 };
 
@@ -119,6 +136,11 @@ ProbeRun RunProbe(const std::wstring& version, const std::wstring& options = L""
         else if (line.rfind("latency ", 0) == 0) run.latencies.push_back(std::stoi(value("latency ")));
         else if (line.rfind("elapsed ", 0) == 0) run.elapsed = std::stoi(value("elapsed "));
         else if (line.rfind("alive ", 0) == 0) run.alive += line.back() == '1';
+        else if (line.rfind("ran ", 0) == 0) {
+            std::vector<std::string> f = tw::Split(value("ran "), ' ');
+            if (f.size() != 3) { ADD_FAILURE() << line; continue; }
+            run.ran.push_back({std::stoi(f[1]), std::stoi(f[2])});
+        }
         else if (line.rfind("node ", 0) == 0) {
             std::vector<std::string> f = tw::Split(value("node "), '|');
             if (f.size() != 7) { ADD_FAILURE() << line; continue; }
@@ -251,7 +273,9 @@ TEST(HddCheck, CancelDuringAnAnalysisStopsTheDefragmenterWithinOneStep) {
     StandIn standIn;
     standIn.report(kXpReport15);
     standIn.sleep(5000, L'C');
-    ProbeRun run = RunProbe(L"winxp", L"--cancel-analysis 1");  // answers non-zero from then on
+    // Answers non-zero from then on; the first answer waits until the
+    // stand-in has started, however long the machine takes to start it.
+    ProbeRun run = RunProbe(L"winxp", L"--cancel-analysis 1");
     EXPECT_EQ(run.count, "1");
     ASSERT_EQ(run.nodes.size(), 1u) << run.raw;
     EXPECT_EQ(run.nodes[0].root, "C:\\");
@@ -262,11 +286,20 @@ TEST(HddCheck, CancelDuringAnAnalysisStopsTheDefragmenterWithinOneStep) {
     EXPECT_EQ(run.callsOf("letter"), 4) << "the poll before D: ends the walk";
     ASSERT_FALSE(run.latencies.empty());
     EXPECT_LT(run.latencies[0], 500) << "from the cancel answer to the next poll";
-    std::printf("cancel answer to the next poll: %d ms; survey %d ms\n", run.latencies[0], run.elapsed);
-    EXPECT_LT(run.elapsed, 3000);
     std::string log = standIn.log();
     EXPECT_EQ(Occurrences(log, "start "), 1) << log;
     EXPECT_EQ(Occurrences(log, "end "), 0) << "the defragmenter was stopped";
+    ASSERT_EQ(run.ran.size(), 1u) << run.raw;
+    // The call after the cancel came `latency` after the answer.
+    std::vector<int> letters = run.timesOf("letter");
+    ASSERT_EQ(letters.size(), 4u) << run.raw;
+    EXPECT_LE(run.ran[0].start, letters.back() - run.latencies[0]) << "the stand-in started before the cancel\n"
+                                                                    << run.raw;
+    std::printf("stand-in started at %d ms; cancel answer to the next poll: %d ms; survey %d ms\n",
+                run.ran[0].start, run.latencies[0], run.elapsed);
+    // Long before the 5 s the defragmenter would have run, counted from its
+    // start (a loaded machine may take seconds to start it).
+    EXPECT_LT(run.elapsed - run.ran[0].start, 3000) << run.raw;
 }
 
 TEST(HddCheck, CancelledDriveLeavesNothingForTheNextDrive) {
@@ -290,9 +323,34 @@ TEST(HddCheck, PollsEvery500msWhileTheDefragmenterRuns) {
     ProbeRun run = RunProbe(L"winxp");
     ASSERT_EQ(run.nodes.size(), 2u) << run.raw;
     EXPECT_EQ(run.nodes[0].fragmentation, "15%碎片");
-    int polls = run.callsOf("analysis");
-    EXPECT_GE(polls, 2) << run.raw;
-    EXPECT_LE(polls, 4) << run.raw;
+    std::vector<int> polls = run.timesOf("analysis");
+    EXPECT_GE(polls.size(), 2u) << run.raw;
+    // Against the time things really took (a loaded machine starts the
+    // command interpreter and the stand-in late): every poll follows a full
+    // 500 ms wait, so a drive's analysis has no more polls than 500 ms steps
+    // from its progress text (its batch starts after it) to the next drive's
+    // text or the survey's end, nor more than one per 500 ms of the
+    // stand-in's run (from its log); and the library polls while the
+    // stand-in runs. A few milliseconds allow for the clock's rounding.
+    std::vector<int> texts = run.timesOf("text ");
+    ASSERT_EQ(texts.size(), 2u) << run.raw;
+    ASSERT_EQ(run.ran.size(), 2u) << run.raw;
+    texts.push_back(run.elapsed);
+    for (std::size_t drive = 0; drive < 2; ++drive) {
+        const int from = texts[drive], to = texts[drive + 1];
+        std::size_t n = 0;
+        for (int t : polls) n += t > from && t <= to;
+        std::printf("drive %zu: %zu polls over the %d ms from its progress text on\n", drive, n, to - from);
+        EXPECT_LE(n, static_cast<std::size_t>((to - from + 20) / 500)) << "drive " << drive << "\n" << run.raw;
+    }
+    const StandInRun c = run.ran[0];
+    ASSERT_GE(c.end, c.start) << run.raw;
+    std::size_t duringStandIn = 0;
+    for (int t : polls) duringStandIn += t >= c.start && t <= c.end;
+    std::printf("%zu polls over the %d ms the stand-in ran for C: (from %d ms on)\n", duringStandIn, c.end - c.start,
+                c.start);
+    EXPECT_LE(duringStandIn, static_cast<std::size_t>((c.end - c.start + 20) / 500 + 1)) << run.raw;
+    EXPECT_GE(duringStandIn, 2u) << run.raw;
 }
 
 TEST(HddCheck, LeftoverReportIsNotReadAgain) {
