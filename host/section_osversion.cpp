@@ -1,40 +1,9 @@
 // The Windows version section: the system as Windows names it (product name,
 // display version, build and revision, architectures, install and boot
 // times), and the report's first line made of it.
-#include <ctime>
-
 #include "host.h"
 
 namespace host {
-
-std::string ArchitectureText(unsigned architecture) {
-    switch (architecture) {
-        case 0: return "x86";
-        case 9: return "x64";
-        case 12: return "ARM64";
-        default: return "architecture " + std::to_string(architecture);
-    }
-}
-
-std::string ProductTypeText(unsigned type) {
-    switch (type) {
-        case 1: return "workstation";
-        case 2: return "domain controller";
-        case 3: return "server";
-        default: return "unknown";
-    }
-}
-
-std::string UtcText(unsigned long long seconds) {
-    if (seconds == 0) return "-";
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    if (gmtime_s(&parts, &t) != 0) return std::to_string(seconds);
-    char buf[32];
-    std::strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S UTC", &parts);
-    return buf;
-}
-
 namespace {
 
 Field NumberAs(const char* key, const char* label, unsigned long long value, const std::string& text) {
