@@ -219,6 +219,17 @@ struct SectionRegistrar {
     explicit SectionRegistrar(Section s) { Sections().push_back(std::move(s)); }
 };
 
+// The texts of the Windows version section: a PROCESSOR_ARCHITECTURE_* number
+// ("x64"), a product type ("workstation"), seconds since 1970 ("2024-01-01
+// 00:00:00 UTC", "-" for 0).
+std::string ArchitectureText(unsigned architecture);
+std::string ProductTypeText(unsigned type);
+std::string UtcText(unsigned long long seconds);
+
+// The report's first line: the system as Windows names it, "Windows 10 Pro
+// 22H2, build 19045.5247, x64", with the library's legacy name beside it.
+std::string SystemLine(const Api& api);
+
 // One section's outcome as the report writers see it.
 struct ReportEntry {
     std::string name;

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <ctime>
 
 #include "host.h"
 
@@ -255,6 +256,34 @@ std::string Table::render(const std::string& indent) const {
     out += line(rule);
     for (const auto& row : rows_) out += line(row);
     return out;
+}
+
+std::string ArchitectureText(unsigned architecture) {
+    switch (architecture) {
+        case 0: return "x86";
+        case 9: return "x64";
+        case 12: return "ARM64";
+        default: return "architecture " + std::to_string(architecture);
+    }
+}
+
+std::string ProductTypeText(unsigned type) {
+    switch (type) {
+        case 1: return "workstation";
+        case 2: return "domain controller";
+        case 3: return "server";
+        default: return "unknown";
+    }
+}
+
+std::string UtcText(unsigned long long seconds) {
+    if (seconds == 0) return "-";
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (gmtime_s(&parts, &t) != 0) return std::to_string(seconds);
+    char buf[32];
+    std::strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S UTC", &parts);
+    return buf;
 }
 
 }  // namespace host

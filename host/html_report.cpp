@@ -246,6 +246,46 @@ void SysInfoView(std::string& out, const ReportEntry&, const Json& doc) {
     Fields(out, doc, {{"count", "Count", Show::Number}});
 }
 
+// The Windows version: one table of fields, the numbers shown as the text
+// report shows them.
+void OsVersionView(std::string& out, const ReportEntry&, const Json& doc) {
+    if (!doc.find("szProductName")) return Note(out, "(no result)", "empty");
+    auto number = [&](const char* key) { return Uint(doc, key); };
+    auto copy = [&](const char* key) { const Json* v = doc.find(key); return v ? *v : Json::Str(""); };
+    Json shown = Json::Object();
+    shown.set("summary", copy("summary"));
+    shown.set("szProductName", copy("szProductName"));
+    shown.set("szDisplayVersion", copy("szDisplayVersion"));
+    shown.set("szEditionId", copy("szEditionId"));
+    shown.set("szInstallationType", copy("szInstallationType"));
+    shown.set("version", Json::Str(std::to_string(number("nMajorVersion")) + "." +
+                                   std::to_string(number("nMinorVersion"))));
+    shown.set("nBuildNumber", copy("nBuildNumber"));
+    shown.set("nRevision", copy("nRevision"));
+    shown.set("type", Json::Str(std::to_string(number("nProductType")) + " (" +
+                                ProductTypeText(static_cast<unsigned>(number("nProductType"))) + ")"));
+    shown.set("native", Json::Str(ArchitectureText(static_cast<unsigned>(number("nNativeArchitecture")))));
+    shown.set("process", Json::Str(ArchitectureText(static_cast<unsigned>(number("nProcessArchitecture")))));
+    shown.set("wow64", Json::Str(number("nWow64") ? "yes" : "no"));
+    shown.set("installed", Json::Str(UtcText(number("ullInstallTime"))));
+    shown.set("started", Json::Str(UtcText(number("ullBootTime"))));
+    Fields(out, shown,
+           {{"summary", "System"},
+            {"szProductName", "Product"},
+            {"szDisplayVersion", "Display version", Show::Dash},
+            {"szEditionId", "Edition", Show::Dash},
+            {"szInstallationType", "Installation type", Show::Dash},
+            {"version", "Version"},
+            {"nBuildNumber", "Build", Show::Number},
+            {"nRevision", "Revision", Show::Number},
+            {"type", "Product type"},
+            {"native", "Machine"},
+            {"process", "Host process"},
+            {"wow64", "WOW64"},
+            {"installed", "Installed"},
+            {"started", "Started"}});
+}
+
 void NetInfoView(std::string& out, const ReportEntry&, const Json& doc) {
     if (!doc.find("szComputerName")) return Note(out, "(no result)", "empty");
     Fields(out, doc,
@@ -346,7 +386,7 @@ const struct {
     const char* name;
     void (*render)(std::string&, const ReportEntry&, const Json&);
 } kViews[] = {
-    {"sysinfo", SysInfoView}, {"netinfo", NetInfoView},     {"hardware", HardwareView},
+    {"os", OsVersionView},    {"sysinfo", SysInfoView},     {"netinfo", NetInfoView},     {"hardware", HardwareView},
     {"hdd", HddView},         {"process", ProcessView},     {"netconfig", NetConfigView},
     {"network", NetworkView}, {"shares", SharesView},       {"apps", AppsView},
 };

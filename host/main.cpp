@@ -253,6 +253,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     WarnWithoutCatalogue(api.module);
 
+    if (!options.json) {
+        std::string system = SystemLine(api);
+        if (!system.empty()) WriteBytes(STD_OUTPUT_HANDLE, system + "\n\n");
+    }
+
     int exitCode = 0;
     bool interrupted = false;
     std::vector<SectionOutput> outputs;

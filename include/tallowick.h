@@ -40,6 +40,27 @@
  *    check loads the ones it needs on its first call. When one of them cannot
  *    be loaded, the check fails as it fails otherwise (returns 1, hands over
  *    no result).
+ *
+ * ABI policy (what may change within a major version):
+ *  - The exports of a major version keep their names, ordinals, arguments,
+ *    calling convention and return codes; a minor version only adds exports,
+ *    with the next free ordinals. The records of the first nineteen exports
+ *    never change.
+ *  - An extension record (OsVersionResult is the first) begins with cbSize:
+ *    its size in bytes as this library filled it. Later versions only append
+ *    fields behind the last one; nothing is moved, narrowed or given a new
+ *    meaning. A host reads a field only when cbSize covers it
+ *    (TALLOWICK_HAS_FIELD below), so a host built against a newer header
+ *    still works with an older library, and an older host simply does not
+ *    see the newer fields.
+ *  - A list node's link (pNext) stays at the same place in every version:
+ *    nodes of extension lists carry it right behind cbSize.
+ *  - Texts are fixed-width, zero-terminated UTF-16 fields; numbers are
+ *    integers of fixed width (never text); times are seconds since
+ *    1970-01-01 UTC, 0 when unknown.
+ *  - The version macros below and Tallowick_GetVersion tell a host which
+ *    library it was built against and which one it loaded; a new major
+ *    version is free to break any of the above.
  */
 #ifndef TALLOWICK_H
 #define TALLOWICK_H
@@ -61,6 +82,22 @@ extern "C" {
 #ifndef TALLOWICK_API
 #define TALLOWICK_API __declspec(dllimport)
 #endif
+
+/* The version of the library this header describes (the DLL's version
+ * resource and Tallowick_GetVersion give the loaded one). */
+#define TALLOWICK_VERSION_MAJOR 1
+#define TALLOWICK_VERSION_MINOR 0
+#define TALLOWICK_VERSION_PATCH 0
+/* One number for comparisons: 0x00MMmmpp (major, minor, patch). */
+#define TALLOWICK_MAKE_VERSION(major, minor, patch) \
+    ((((major) & 0xFF) << 16) | (((minor) & 0xFF) << 8) | ((patch) & 0xFF))
+#define TALLOWICK_VERSION \
+    TALLOWICK_MAKE_VERSION(TALLOWICK_VERSION_MAJOR, TALLOWICK_VERSION_MINOR, TALLOWICK_VERSION_PATCH)
+
+/* Whether an extension record, as the library filled it, holds `field`:
+ * its cbSize reaches to the field's end. */
+#define TALLOWICK_HAS_FIELD(record, type, field) \
+    ((record) != NULL && (record)->cbSize >= offsetof(type, field) + sizeof((record)->field))
 
 /* The library's text unit: a UTF-16 code unit (wchar_t on Windows). */
 typedef wchar_t TwChar;
@@ -179,7 +216,33 @@ typedef struct InstalledAppNode {
     struct InstalledAppNode *pNext;
 } InstalledAppNode;
 
-/* ---- Exports (ordinals 1 to 19) ---------------------------------------
+/* ---- Check_OsVersion (an extension record: see the ABI policy) ------- */
+/* Processor architectures (PROCESSOR_ARCHITECTURE_* of Windows). */
+#define TALLOWICK_ARCH_X86 0
+#define TALLOWICK_ARCH_AMD64 9
+#define TALLOWICK_ARCH_ARM64 12
+
+typedef struct OsVersionResult {
+    uint32_t cbSize;               /* bytes this library filled: sizeof here */
+    uint32_t nMajorVersion;        /* the true version (10 on Windows 11) */
+    uint32_t nMinorVersion;
+    uint32_t nBuildNumber;         /* full 32 bits: 22631 */
+    uint32_t nRevision;            /* update build revision (UBR), 0 when absent */
+    uint32_t nProductType;         /* 1 workstation, 2 domain controller, 3 server */
+    uint32_t nNativeArchitecture;  /* TALLOWICK_ARCH_*: the machine's */
+    uint32_t nProcessArchitecture; /* TALLOWICK_ARCH_*: the host process's */
+    uint32_t nWow64;               /* 1: a 32-bit host on 64-bit Windows (x64 or ARM64) */
+    uint32_t dwReserved;           /* 0 */
+    uint64_t ullInstallTime;       /* seconds since 1970-01-01 UTC, 0 when unknown */
+    uint64_t ullBootTime;          /* likewise */
+    TwChar szProductName[128];     /* "Windows 11 Pro", "Windows Server 2022 Datacenter" */
+    TwChar szDisplayVersion[32];   /* "23H2", else the release id "1909", else
+                                      the service pack text, else empty */
+    TwChar szEditionId[64];        /* "Professional", "Core", "ServerDatacenter" */
+    TwChar szInstallationType[32]; /* "Client", "Server", "Server Core" */
+} OsVersionResult;
+
+/* ---- Exports (ordinals 1 to 22) ---------------------------------------
  * Each export is declared for linking against the import library and, for a
  * host that loads the DLL at run time, has a function-pointer type of the
  * same signature named PFN_<export> (PFN_Check_SysInfo, ...). The package's
@@ -222,6 +285,19 @@ TALLOWICK_API int TALLOWICK_CALL Release_SysInfo(SysInfoResult *record);
 typedef int (TALLOWICK_CALL *PFN_Release_SysInfo)(SysInfoResult *record);
 TALLOWICK_API int TALLOWICK_CALL Repair_ShareResource(ShareResourceNode *list, CheckCallback callback, intptr_t context);
 typedef int (TALLOWICK_CALL *PFN_Repair_ShareResource)(ShareResourceNode *list, CheckCallback callback, intptr_t context);
+/* Ordinals 20 and 21: the running Windows as it names itself, a single
+ * record (count 1). Like every check: 0 on success, 1 when nothing could be
+ * built or the result pointer is null; the release returns 1 for null. */
+TALLOWICK_API int TALLOWICK_CALL Check_OsVersion(OsVersionResult **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_OsVersion)(OsVersionResult **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Release_OsVersion(OsVersionResult *record);
+typedef int (TALLOWICK_CALL *PFN_Release_OsVersion)(OsVersionResult *record);
+/* Ordinal 22: the version of the loaded library. Writes each part whose
+ * pointer is not null and returns TALLOWICK_MAKE_VERSION(major, minor, patch),
+ * so Tallowick_GetVersion(NULL, NULL, NULL) >= TALLOWICK_MAKE_VERSION(1, 0, 0)
+ * is a whole comparison. Never fails. */
+TALLOWICK_API int TALLOWICK_CALL Tallowick_GetVersion(int *major, int *minor, int *patch);
+typedef int (TALLOWICK_CALL *PFN_Tallowick_GetVersion)(int *major, int *minor, int *patch);
 
 /* ---- Layout checks ------------------------------------------------------
  * Fields in their order with the natural alignment of the target: 32-bit
@@ -306,6 +382,23 @@ TALLOWICK_ASSERT(sizeof(ShareResourceNode) == TALLOWICK_AT(2624, 2632), "ShareRe
 TALLOWICK_ASSERT(offsetof(InstalledAppNode, szPublisher) == 522, "InstalledAppNode");
 TALLOWICK_ASSERT(offsetof(InstalledAppNode, pNext) == TALLOWICK_AT(1044, 1048), "InstalledAppNode");
 TALLOWICK_ASSERT(sizeof(InstalledAppNode) == TALLOWICK_AT(1048, 1056), "InstalledAppNode");
+
+/* The same on both architectures: integers first, 64-bit ones 8-aligned. */
+TALLOWICK_ASSERT(offsetof(OsVersionResult, cbSize) == 0, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nMajorVersion) == 4, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nBuildNumber) == 12, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nRevision) == 16, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nProductType) == 20, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nNativeArchitecture) == 24, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nProcessArchitecture) == 28, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, nWow64) == 32, "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, ullInstallTime) == TALLOWICK_AT(40, 40), "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, ullBootTime) == TALLOWICK_AT(48, 48), "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, szProductName) == TALLOWICK_AT(56, 56), "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, szDisplayVersion) == TALLOWICK_AT(312, 312), "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, szEditionId) == TALLOWICK_AT(376, 376), "OsVersionResult");
+TALLOWICK_ASSERT(offsetof(OsVersionResult, szInstallationType) == TALLOWICK_AT(504, 504), "OsVersionResult");
+TALLOWICK_ASSERT(sizeof(OsVersionResult) == TALLOWICK_AT(568, 568), "OsVersionResult");
 #undef TALLOWICK_AT
 #undef TALLOWICK_ASSERT
 #endif

@@ -1,8 +1,10 @@
-# cmake -DTABLE=<src/plugin/exports.txt> -DHEADER=<include/tallowick.h> -P check_header_exports.cmake
+# cmake -DTABLE=<src/plugin/exports.txt> -DHEADER=<include/tallowick.h> [-DVERSION=x.y.z]
+#       -P check_header_exports.cmake
 # The public header, written by hand, declares exactly the exports of the
 # table: every function it declares with TALLOWICK_API is in the table, every
 # name of the table is declared with its function-pointer type PFN_<name> of
 # the same signature, and its heading "ordinals 1 to N" counts them.
+# With VERSION (the project's), its TALLOWICK_VERSION_MAJOR/MINOR/PATCH say it.
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../cmake/TallowickExports.cmake")
 tallowick_read_exports("${TABLE}" table)
@@ -61,6 +63,21 @@ list(LENGTH table_NAMES count)
 if(text MATCHES "ordinals 1 to ([0-9]+)" AND NOT CMAKE_MATCH_1 EQUAL count)
   message(SEND_ERROR "${HEADER} speaks of ordinals 1 to ${CMAKE_MATCH_1}; ${TABLE} has ${count}")
   set(failed TRUE)
+endif()
+if(DEFINED VERSION)
+  set(said "")
+  foreach(part MAJOR MINOR PATCH)
+    if(text MATCHES "#define TALLOWICK_VERSION_${part} ([0-9]+)")
+      list(APPEND said "${CMAKE_MATCH_1}")
+    else()
+      list(APPEND said "?")
+    endif()
+  endforeach()
+  list(JOIN said "." said)
+  if(NOT said STREQUAL VERSION)
+    message(SEND_ERROR "${HEADER} says version ${said}; the project is ${VERSION}")
+    set(failed TRUE)
+  endif()
 endif()
 if(NOT failed)
   message(STATUS "the header declares the ${count} exports of the table, each with its PFN_ type")

@@ -1,5 +1,7 @@
 #include "core/os_version_reader.h"
 
+#include <cstring>
+
 #include "core/registry_reader.h"
 #include "core/win_util.h"
 
@@ -21,6 +23,25 @@ std::optional<Text> ReadStoredText(const wchar_t* keyPath, const wchar_t* valueN
     LONG rc = RegQueryValueExW(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
     if (rc != ERROR_SUCCESS || length > kStoredTextBytes) return std::nullopt;
     return RegistryBufferText(buffer, kStoredTextUnits + 1, length);
+}
+
+// The version the system really runs, from ntdll's RtlGetVersion (looked up at
+// run time). GetVersionEx answers 6.2.9200 to every program whose manifest
+// names no later Windows, and a compatibility mode changes its answer too;
+// RtlGetVersion is subject to neither. False where ntdll lacks the function
+// or it fails; `info` is then untouched.
+bool ReadTrueVersion(OSVERSIONINFOEXW& info) {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll) return false;
+    auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    if (!rtlGetVersion) return false;
+    OSVERSIONINFOEXW answer = {};
+    answer.dwOSVersionInfoSize = sizeof(answer);
+    if (rtlGetVersion(reinterpret_cast<OSVERSIONINFOW*>(&answer)) != 0) return false;
+    info = answer;
+    return true;
 }
 
 WORD NativeArchitecture() {
@@ -69,6 +90,23 @@ VersionFacts ReadVersionFacts(VersionPurpose purpose) {
         if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return facts;
     }
     facts.versionRead = true;
+    // The true version where ntdll gives it: the same fields, read from the
+    // system that runs rather than from the answer made for this program.
+    // Without it (or when it fails) the GetVersionEx answer stands.
+    OSVERSIONINFOEXW trueInfo = {};
+    if (ReadTrueVersion(trueInfo)) {
+        info.dwPlatformId = trueInfo.dwPlatformId;
+        info.dwMajorVersion = trueInfo.dwMajorVersion;
+        info.dwMinorVersion = trueInfo.dwMinorVersion;
+        info.dwBuildNumber = trueInfo.dwBuildNumber;
+        std::memcpy(info.szCSDVersion, trueInfo.szCSDVersion, sizeof(info.szCSDVersion));
+        if (facts.extended) {
+            info.wServicePackMajor = trueInfo.wServicePackMajor;
+            info.wServicePackMinor = trueInfo.wServicePackMinor;
+            info.wSuiteMask = trueInfo.wSuiteMask;
+            info.wProductType = trueInfo.wProductType;
+        }
+    }
     facts.platformId = info.dwPlatformId;
     facts.major = info.dwMajorVersion;
     facts.minor = info.dwMinorVersion;

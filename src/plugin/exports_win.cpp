@@ -1,4 +1,4 @@
-// The nineteen exports. Each one guards its body: no exception ever leaves
+// The exports. Each one guards its body: no exception ever leaves
 // the library (with a static runtime it would end the host), a null result
 // pointer makes a check do nothing and return 1, and a null count is treated
 // as "no count" even where the host is required to pass one.
@@ -11,6 +11,13 @@
 #include "process/checks.h"
 #include "software/checks.h"
 #include "sysinfo/checks.h"
+
+#if defined(TALLOWICK_PROJECT_VERSION_MAJOR)
+static_assert(TALLOWICK_VERSION_MAJOR == TALLOWICK_PROJECT_VERSION_MAJOR &&
+                  TALLOWICK_VERSION_MINOR == TALLOWICK_PROJECT_VERSION_MINOR &&
+                  TALLOWICK_VERSION_PATCH == TALLOWICK_PROJECT_VERSION_PATCH,
+              "tallowick.h's version macros and the project's version differ");
+#endif
 
 namespace {
 
@@ -128,6 +135,21 @@ int __cdecl Repair_ShareResource(ShareResourceNode* list, CheckCallback callback
     if (!tallowick::LoadSystemDlls({SystemDll::Netapi32})) return 0;
     Guard([&] { return RepairShareResource(list, callback, context); });
     return 0;
+}
+
+int __cdecl Check_OsVersion(OsVersionResult** result, CheckCallback, int* count, intptr_t) {
+    return GuardCheck(result, count, {SystemDll::Advapi32}, [&](int* n) { return CheckOsVersion(result, n); });
+}
+
+int __cdecl Release_OsVersion(OsVersionResult* record) {
+    return Guard([&] { return ReleaseOsVersion(record); });
+}
+
+int __cdecl Tallowick_GetVersion(int* major, int* minor, int* patch) {
+    if (major) *major = TALLOWICK_VERSION_MAJOR;
+    if (minor) *minor = TALLOWICK_VERSION_MINOR;
+    if (patch) *patch = TALLOWICK_VERSION_PATCH;
+    return TALLOWICK_VERSION;
 }
 
 }  // extern "C"

@@ -18,7 +18,9 @@ int main(void) {
     SysInfoResult *sys = NULL;
     NetInfoResult *net = NULL;
     InstalledAppNode *apps = NULL;
+    OsVersionResult *os = NULL;
     int count = -1;
+    int major = -1, minor = -1, patch = -1;
 
     EXPECT(Check_SysInfo(&sys, NULL, &count, 0) == 0);
     EXPECT(sys != NULL);
@@ -31,7 +33,18 @@ int main(void) {
     EXPECT(Check_InstalledApps(&apps, NULL, &count, 0) == 0);
     EXPECT(Release_InstalledApps(apps) == 0);
 
+    EXPECT(Check_OsVersion(&os, NULL, &count, 0) == 0);
+    EXPECT(os != NULL && count == 1);
+    EXPECT(TALLOWICK_HAS_FIELD(os, OsVersionResult, szInstallationType));
+    EXPECT(os != NULL && os->nMajorVersion >= 5);
+    EXPECT(Release_OsVersion(os) == 0);
+
+    EXPECT(Tallowick_GetVersion(&major, &minor, &patch) == TALLOWICK_VERSION);
+    EXPECT(major == TALLOWICK_VERSION_MAJOR && minor == TALLOWICK_VERSION_MINOR && patch == TALLOWICK_VERSION_PATCH);
+
     /* Null pointers from a host never crash the library. */
+    EXPECT(Check_OsVersion(NULL, NULL, NULL, 0) == 1);
+    EXPECT(Release_OsVersion(NULL) == 1);
     EXPECT(Check_Network(NULL, NULL, NULL, 0) == 1);
     EXPECT(Release_SysInfo(NULL) == 1);
     EXPECT(Release_NetInfo(NULL) == 1);

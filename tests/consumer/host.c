@@ -30,7 +30,8 @@ int main(void) {
     NetInfoResult *net = NULL;
     HardwareConfigResult *hw = NULL;
     InstalledAppNode *apps = NULL, *app;
-    int count = -1, n = 0;
+    OsVersionResult *os = NULL;
+    int count = -1, n = 0, major = 0, minor = 0, patch = 0;
 
     EXPECT(Check_SysInfo(&sys, NULL, &count, 0) == 0 && sys != NULL);
     if (sys) printf("os: %ls\n", sys->szOsName);
@@ -49,6 +50,16 @@ int main(void) {
     for (app = apps; app; app = app->pNext) ++n;
     EXPECT(n == count);
     EXPECT(Release_InstalledApps(apps) == 0);
+
+    EXPECT(Check_OsVersion(&os, NULL, &count, 0) == 0 && os != NULL && count == 1);
+    if (os && TALLOWICK_HAS_FIELD(os, OsVersionResult, szProductName)) {
+        printf("system: %ls, build %u.%u\n", os->szProductName, (unsigned)os->nBuildNumber, (unsigned)os->nRevision);
+    }
+    EXPECT(Release_OsVersion(os) == 0);
+
+    /* The library found is the one the package's header describes. */
+    EXPECT(Tallowick_GetVersion(&major, &minor, &patch) == TALLOWICK_VERSION);
+    printf("library: %d.%d.%d\n", major, minor, patch);
 
     if (failures == 0) printf("consumer_c: passed (%d callback calls)\n", calls);
     return failures == 0 ? 0 : 1;

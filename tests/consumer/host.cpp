@@ -25,6 +25,7 @@ struct Releaser {
 using ProcessList = std::unique_ptr<ProcessNode, Releaser<ProcessNode, Release_Process>>;
 using DriveList = std::unique_ptr<HddNode, Releaser<HddNode, Release_HDD>>;
 using SysInfo = std::unique_ptr<SysInfoResult, Releaser<SysInfoResult, Release_SysInfo>>;
+using OsVersion = std::unique_ptr<OsVersionResult, Releaser<OsVersionResult, Release_OsVersion>>;
 
 struct Progress {
     std::vector<std::wstring> statuses;
@@ -76,6 +77,15 @@ int main() {
         }
         EXPECT(n == count);
         std::printf("drives: %d, %zu progress texts, %d polls\n", n, progress.statuses.size(), progress.polls);
+    }
+    {
+        OsVersionResult* raw = nullptr;
+        int count = 0;
+        EXPECT(Check_OsVersion(&raw, nullptr, &count, 0) == 0 && count == 1);
+        OsVersion os(raw);
+        EXPECT(os && os->cbSize >= sizeof(OsVersionResult));
+        if (os) std::printf("windows %u.%u.%u\n", unsigned(os->nMajorVersion), unsigned(os->nMinorVersion),
+                            unsigned(os->nBuildNumber));
     }
     if (failures == 0) std::printf("consumer_cpp: passed\n");
     return failures ? 1 : 0;

@@ -62,7 +62,9 @@ int HostMain(void) {
     NetInfoResult *net = NULL;
     HardwareConfigResult *hw = NULL;
     InstalledAppNode *apps = NULL;
+    OsVersionResult *os = NULL;
     int count = -1;
+    int major = -1, minor = -1, patch = -1;
 
     Expect(Check_SysInfo(&sys, NULL, &count, 0) == 0 && sys != NULL, "Check_SysInfo");
     if (sys) {
@@ -87,6 +89,23 @@ int HostMain(void) {
 
     Expect(Check_InstalledApps(&apps, NULL, &count, 0) == 0, "Check_InstalledApps");
     Expect(Release_InstalledApps(apps) == 0, "Release_InstalledApps");
+
+    /* The extension record: its size first, its numbers and texts where the
+       header says, the same on both architectures. */
+    Expect(Check_OsVersion(&os, NULL, &count, 0) == 0 && os != NULL && count == 1, "Check_OsVersion");
+    if (os) {
+        Expect(os->cbSize == sizeof(OsVersionResult) && sizeof(OsVersionResult) == 568, "OsVersionResult.cbSize");
+        Expect(TALLOWICK_HAS_FIELD(os, OsVersionResult, szInstallationType), "OsVersionResult fields covered");
+        Expect(os->nMajorVersion >= 5 && os->nBuildNumber > 0, "OsVersionResult version");
+        Expect(IsTerminated(os->szProductName, 128) && os->szProductName[0] != 0 &&
+                   IsTerminated(os->szInstallationType, 32) && os->szInstallationType[0] != 0,
+               "OsVersionResult texts");
+        Expect(os->nProcessArchitecture == (sizeof(void *) == 8 ? 9u : 0u), "OsVersionResult process architecture");
+    }
+    Expect(Release_OsVersion(os) == 0 && Release_OsVersion(NULL) == 1, "Release_OsVersion");
+    Expect(Tallowick_GetVersion(&major, &minor, &patch) == TALLOWICK_VERSION && major == TALLOWICK_VERSION_MAJOR &&
+               minor == TALLOWICK_VERSION_MINOR && patch == TALLOWICK_VERSION_PATCH,
+           "Tallowick_GetVersion");
 
     Expect(Check_Network(NULL, NULL, NULL, 0) == 1, "null result");
     Expect(Release_SysInfo(NULL) == 1 && Release_Network(NULL) == 0, "null releases");

@@ -109,10 +109,10 @@ LONG ScopedRegKey::setDword(const std::wstring& name, DWORD value) {
     return RegSetValueExW(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
 }
 
-SavedRegValue::SavedRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& name)
-    : root_(root), keyPath_(keyPath), name_(name) {
+SavedRegValue::SavedRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& name, REGSAM view)
+    : root_(root), keyPath_(keyPath), name_(name), view_(view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_READ | view_, &key) == ERROR_SUCCESS) {
         DWORD size = 0;
         if (RegQueryValueExW(key, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
             data_.resize(size);
@@ -127,7 +127,7 @@ SavedRegValue::SavedRegValue(HKEY root, const std::wstring& keyPath, const std::
 
 SavedRegValue::~SavedRegValue() {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+    if (RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key, nullptr) !=
         ERROR_SUCCESS) {
         return;
     }
@@ -141,7 +141,7 @@ SavedRegValue::~SavedRegValue() {
 
 LONG SavedRegValue::setString(const std::wstring& value, DWORD type) {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) return rc;
     rc = RegSetValueExW(key, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -151,7 +151,7 @@ LONG SavedRegValue::setString(const std::wstring& value, DWORD type) {
 
 LONG SavedRegValue::setDword(DWORD value) {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG rc = RegCreateKeyExW(root_, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) return rc;
     rc = RegSetValueExW(key, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
     RegCloseKey(key);
@@ -160,7 +160,7 @@ LONG SavedRegValue::setDword(DWORD value) {
 
 LONG SavedRegValue::remove() {
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_ALL_ACCESS, &key);
+    LONG rc = RegOpenKeyExW(root_, keyPath_.c_str(), 0, KEY_ALL_ACCESS | view_, &key);
     if (rc != ERROR_SUCCESS) return rc;
     rc = RegDeleteValueW(key, name_.c_str());
     RegCloseKey(key);

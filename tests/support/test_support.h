@@ -89,17 +89,21 @@ REGSAM OtherRegistryView();
 // deletes it when it did not exist) at the end of the scope.
 class SavedRegValue {
 public:
-    SavedRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& name);
+    // `view`: KEY_WOW64_64KEY or KEY_WOW64_32KEY to pick a registry view, 0
+    // for the program's own.
+    SavedRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& name, REGSAM view = 0);
     ~SavedRegValue();
     SavedRegValue(const SavedRegValue&) = delete;
     SavedRegValue& operator=(const SavedRegValue&) = delete;
     LONG setString(const std::wstring& value, DWORD type = REG_SZ);
     LONG setDword(DWORD value);
     LONG remove();
+    const std::wstring& name() const { return name_; }
 
 private:
     HKEY root_;
     std::wstring keyPath_, name_;
+    REGSAM view_ = 0;
     bool existed_ = false;
     DWORD type_ = 0;
     std::vector<BYTE> data_;

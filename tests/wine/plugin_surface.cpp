@@ -16,8 +16,9 @@ TEST(Surface, EveryExportResolvesAndAliasesShareAnEntry) {
                            "Check_NetInfo", "Check_Network", "Check_Process", "Check_ShareResource",
                            "Check_SysInfo", "Release_HDD", "Release_HardwareConfig", "Release_InstalledApps",
                            "Release_NetConfig", "Release_NetInfo", "Release_Network", "Release_Process",
-                           "Release_ShareResource", "Release_SysInfo", "Repair_ShareResource"};
-    for (int i = 0; i < 19; ++i) {
+                           "Release_ShareResource", "Release_SysInfo", "Repair_ShareResource",
+                           "Check_OsVersion", "Release_OsVersion", "Tallowick_GetVersion"};
+    for (int i = 0; i < 22; ++i) {
         EXPECT_NE(lib.raw(names[i]), nullptr) << names[i];
         EXPECT_EQ(GetProcAddress(lib.module(), MAKEINTRESOURCEA(i + 1)), lib.raw(names[i])) << names[i];
     }
@@ -38,6 +39,7 @@ TEST(Surface, NullResultPointerReturnsOneForEveryCheck) {
     EXPECT_EQ(lib.Check_Process_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_ShareResource_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_SysInfo_(nullptr, nullptr, &count, 0), 1);
+    EXPECT_EQ(lib.Check_OsVersion_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(count, 77) << "a check without a result location wrote the count";
 }
 
@@ -46,6 +48,7 @@ TEST(Surface, ReleasesOfNullFollowTheirRules) {
     ASSERT_TRUE(lib.loaded());
     EXPECT_EQ(lib.Release_SysInfo_(nullptr), 1);
     EXPECT_EQ(lib.Release_NetInfo_(nullptr), 1);
+    EXPECT_EQ(lib.Release_OsVersion_(nullptr), 1);
     EXPECT_EQ(lib.Release_HDD_(nullptr), 0);
     EXPECT_EQ(lib.Release_HardwareConfig_(nullptr), 0);
     EXPECT_EQ(lib.Release_Network_(nullptr), 0);
