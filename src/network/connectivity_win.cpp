@@ -18,12 +18,13 @@ struct InternetHandleTraits {
 };
 using UniqueInternetHandle = UniqueResource<HINTERNET, InternetHandleTraits>;
 
-// Copies the catalogue text of `id` into a field; a missing buffer leaves the
-// field empty (the record is zeroed).
+// Copies the catalogue text of `id` into a field; without a catalogue set up
+// the field stays empty (the record is zeroed).
 template <std::size_t N>
 void CopyMessage(wchar_t (&field)[N], const char16_t* id) {
-    const char16_t* text = GetMessageText(id);
-    CopyField(field, text ? TextView(text) : TextView(), 260);
+    MessageBuffer message;
+    const char16_t* text = GetMessageText(id, message);
+    CopyField(field, text ? TextView(text) : TextView());
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ int ProbeConnection() {
 }
 
 int CheckNetwork(NetworkResult** result, int* count) {
-    NetworkResult* record = new (std::nothrow) NetworkResult();
+    NodePtr<NetworkResult> record = MakeZeroed<NetworkResult>();
     if (record) {
         ConnectivityMessages ids = MessagesFor(ProbeConnection() == 1);
         CopyMessage(record->szVerdict, ids.verdictId);
@@ -47,7 +48,7 @@ int CheckNetwork(NetworkResult** result, int* count) {
     }
     // One item and code 0 even when no record could be made: kept on
     // purpose for hosts.
-    *result = record;
+    *result = record.release();
     *count = 1;
     return 0;
 }
