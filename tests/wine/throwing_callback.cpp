@@ -102,7 +102,7 @@ TEST(ThrowingCallback, X64ChecksReturnOneAndFreeWhatTheyBuilt) {
             if (r) lib.Release_HDD_(r);
             return rc;
         },
-        20);
+        5);
 }
 
 // Run only as the child of the test below.
