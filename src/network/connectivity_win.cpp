@@ -18,13 +18,15 @@ struct InternetHandleTraits {
 };
 using UniqueInternetHandle = UniqueResource<HINTERNET, InternetHandleTraits>;
 
-// Copies the catalogue text of `id` into a field; without a catalogue set up
-// the field stays empty (the record is zeroed).
+// Copies the catalogue text of `id` into a field, bounded one unit short of
+// the field (its terminator included), as the record has always been
+// filled; without a catalogue set up the field stays empty (the record is
+// zeroed).
 template <std::size_t N>
 void CopyMessage(wchar_t (&field)[N], const char16_t* id) {
     MessageBuffer message;
     const char16_t* text = GetMessageText(id, message);
-    CopyField(field, text ? TextView(text) : TextView());
+    CopyField(field, text ? TextView(text) : TextView(), N - 1);
 }
 
 }  // namespace
