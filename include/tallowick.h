@@ -29,12 +29,15 @@
  *  - Every text field is zero-terminated UTF-16, the empty text when nothing
  *    was found.
  *  - Threads: every export runs on the calling thread and calls the callback
- *    on that thread. Check_HardwareConfig and Check_Network look texts up in
- *    the message catalogue, which has one shared buffer: never run those two
- *    on two threads at once. Check_HDD writes the fixed work files
- *    "defrag.bat" and "defrag.txt" in the host program's directory: run one
- *    drive survey at a time per host directory. Other checks may run on
- *    several threads at once.
+ *    on that thread. Every check may run on several threads at once, two of
+ *    the same check included, with one exception: Check_HDD writes the fixed
+ *    work files "defrag.bat" and "defrag.txt" in the host program's
+ *    directory, so run one drive survey at a time per host directory.
+ *  - The callback must not let an exception (C++ or any other) escape. If it
+ *    does, the x64 build's check catches it, frees what it had built and
+ *    returns 1 (the host's own handler never sees the exception); in the
+ *    x86 build the exception cannot pass through the library's frames and
+ *    the process ends in std::terminate.
  *  - A null result pointer makes a check do nothing and return 1.
  *  - Loading the library loads no system DLL beyond kernel32 and msvcrt; a
  *    check loads the ones it needs on its first call. When one of them cannot
@@ -110,7 +113,8 @@ typedef wchar_t TwChar;
  *  7 message  message text, or NULL
  *  8 style    message style, 0 when no message is passed
  *  9 value    pointer to an integer of the library's, or NULL
- * Return non-zero to ask the running operation to stop.
+ * Return non-zero to ask the running operation to stop. Never let an
+ * exception escape the callback (see "The callback must not ..." above).
  */
 typedef int (TALLOWICK_CALL *CheckCallback)(const TwChar *status, int reserved2,
                                             int reserved3, int reserved4,

@@ -90,6 +90,15 @@ Node* AppendNewNode(ListBuilder<Node>& list, int* count, Fill&& fill) {
     return raw;
 }
 
+// The release of a single-record check: frees the record (with its traits)
+// and answers 0; a null record answers 1.
+template <typename Record>
+int ReleaseRecord(Record* record) {
+    if (!record) return 1;
+    NodeTraits<Record>::Free(record);
+    return 0;
+}
+
 // The release of a list check: frees the list (null included) and answers 0.
 template <typename Node>
 int ReleaseList(Node* head) {

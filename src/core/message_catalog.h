@@ -19,14 +19,19 @@ Text BuildCatalogPath(TextView modulePath);
 
 // Windows side.
 // Set-up at process attach (module is the library's HMODULE) and teardown at
-// process detach. Thread notifications do not reach these: the return buffer
-// lives from process attach to process detach.
+// process detach. The catalogue path is written at set-up only; lookups read
+// it and write nothing shared.
 void SetUpMessageCatalog(void* module);
 void TearDownMessageCatalog();
 
-// The text of `id`, or the id itself when the catalogue has none. Points to
-// the one shared return buffer (valid until the next lookup), or null before
-// set-up and after teardown.
-const char16_t* GetMessageText(const char16_t* id);
+// Room for one catalogue text, terminator included. Each lookup writes only
+// the buffer its caller gives, so lookups may run on any number of threads
+// at once.
+using MessageBuffer = char16_t[kMessageUnits];
+
+// Writes the text of `id` (the id itself when the catalogue has none) into
+// `buffer` and returns `buffer`; returns null, with `buffer` untouched,
+// before set-up and after teardown.
+const char16_t* GetMessageText(const char16_t* id, MessageBuffer& buffer);
 
 }  // namespace tallowick

@@ -1,53 +1,42 @@
 #include "core/message_catalog.h"
 
-#include <new>
+#include <atomic>
 
 #include "core/win_util.h"
 
 namespace tallowick {
 namespace {
 
-// Library-wide catalogue state. The section name is the constant
-// kCatalogSection; the path and buffer are set up at process attach.
+// Library-wide catalogue state, written at process attach and detach only.
+// The section name is the constant kCatalogSection.
 wchar_t g_catalogPath[kCatalogPathUnits + 1];
-wchar_t* g_returnBuffer = nullptr;
-int g_initCount = 0;
+std::atomic<bool> g_catalogSetUp{false};
 
 }  // namespace
 
 void SetUpMessageCatalog(void* module) {
-    if (g_initCount > 0) return;
     wchar_t modulePath[kCatalogPathUnits + 1] = {};
     DWORD n = GetModuleFileNameW(static_cast<HMODULE>(module), modulePath, kCatalogPathUnits);
     // A path cut at the buffer's end is not the library's path: no catalogue then.
     Text path;
     if (n > 0 && n < kCatalogPathUnits) path = BuildCatalogPath(TextView(U16(modulePath), n));
     CopyField(g_catalogPath, path);
-    ++g_initCount;
-    delete[] g_returnBuffer;
-    g_returnBuffer = new (std::nothrow) wchar_t[kMessageUnits]();
+    g_catalogSetUp = true;
 }
 
-void TearDownMessageCatalog() {
-    --g_initCount;
-    if (g_initCount <= 0) {
-        delete[] g_returnBuffer;
-        g_returnBuffer = nullptr;
-    }
-}
+void TearDownMessageCatalog() { g_catalogSetUp = false; }
 
-const char16_t* GetMessageText(const char16_t* id) {
+const char16_t* GetMessageText(const char16_t* id, MessageBuffer& buffer) {
+    if (!g_catalogSetUp) return nullptr;
     if (!id) id = u"";
-    wchar_t local[kMessageUnits] = {};
     if (g_catalogPath[0] != 0) {
-        GetPrivateProfileStringW(W(kCatalogSection), W(id), W(id), local, kMessageUnits, g_catalogPath);
+        GetPrivateProfileStringW(W(kCatalogSection), W(id), W(id), W(buffer), kMessageUnits, g_catalogPath);
+        buffer[kMessageUnits - 1] = u'\0';
     } else {
         // No usable catalogue path: every id is its own text.
-        CopyField(local, ViewOf(W(id)));
+        CopyBounded(buffer, kMessageUnits, ViewOf(W(id)));
     }
-    if (!g_returnBuffer) return nullptr;
-    CopyBounded(U16(g_returnBuffer), kMessageUnits, ViewOf(local));
-    return U16(g_returnBuffer);
+    return buffer;
 }
 
 }  // namespace tallowick

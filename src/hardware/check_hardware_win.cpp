@@ -65,9 +65,9 @@ int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConf
         RunDeviceQuery(info, *device.query, device.field);
         ++*count;
         if (NeedsNoDriverText(device.index, U16(device.field))) {
-            // The catalogue's one buffer is overwritten by the next lookup:
-            // copy at once. Without a buffer the field stays empty.
-            const char16_t* text = GetMessageText(kNoDriverMessageId);
+            // Without a catalogue set up the field stays empty.
+            MessageBuffer message;
+            const char16_t* text = GetMessageText(kNoDriverMessageId, message);
             if (text) CopyBounded(U16(device.field), kHardwareFieldBound, text);
         }
     }
@@ -75,15 +75,17 @@ int CollectHardwareConfig(CheckCallback callback, intptr_t context, HardwareConf
 }
 
 int CheckHardwareConfig(HardwareConfigResult** result, CheckCallback callback, int* count, intptr_t context) {
-    HardwareConfigResult* record = new (std::nothrow) HardwareConfigResult();  // zeroed
+    // Held until complete: a failure on the way (an exception out of the
+    // host's callback included) frees it.
+    NodePtr<HardwareConfigResult> record = MakeZeroed<HardwareConfigResult>();
     if (!record) return 1;
     {
         CLocalHardwareInfo info;  // COM for the length of this call
-        CollectHardwareConfig(callback, context, record, count, info);
-        // Handed over whether the collection completed or was cancelled.
-        *result = record;
+        CollectHardwareConfig(callback, context, record.get(), count, info);
     }
-    // Code 0 for a cancelled check too: kept on purpose for hosts.
+    // Handed over whether the collection completed or was cancelled; code 0
+    // for a cancelled check too: kept on purpose for hosts.
+    *result = record.release();
     return 0;
 }
 

@@ -5,23 +5,9 @@
 
 #include <new>
 
+#include "core/platform_owners.h"
+
 namespace tallowick {
-namespace {
-
-// A variant initialised on construction and cleared on destruction.
-class ScopedVariant {
-public:
-    ScopedVariant() { VariantInit(&value_); }
-    ~ScopedVariant() { VariantClear(&value_); }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    VARIANT* get() { return &value_; }
-
-private:
-    VARIANT value_;
-};
-
-}  // namespace
 
 const DeviceQuery kDiskDriveQuery = {"SELECT * FROM Win32_DiskDrive", L"Size", L"InterfaceType"};
 const DeviceQuery kDesktopMonitorQuery = {"SELECT * FROM Win32_DesktopMonitor", nullptr, L"MonitorType"};
@@ -33,7 +19,7 @@ const DeviceQuery kPointingDeviceQuery = {"SELECT * FROM Win32_PointingDevice", 
 
 Text PropertyText(IWbemClassObject* instance, const wchar_t* name) {
     if (!instance || !name) return Text();
-    ScopedVariant value;
+    UniqueVariant value;
     if (FAILED(instance->Get(name, 0, value.get(), nullptr, nullptr))) return Text();
     // Only a string is text; a missing or null property, or one of any other
     // type, contributes the empty text.
@@ -61,13 +47,13 @@ void ReadInstances(IEnumWbemClassObject* enumerator, const DeviceQuery& query, I
     }
 }
 
-BOOL RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t* field) {
+bool RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t* field) {
     try {
-        if (!info.OpenQuery(query.wql)) return FALSE;  // the field stays as it was
+        if (!info.OpenQuery(query.wql)) return false;  // the field stays as it was
         InstanceJoiner joiner(U16(field), kHardwareFieldBound);
         ReadInstances(info.Enumerator(), query, joiner);
         info.ReleaseInterfaces();
-        return TRUE;
+        return true;
     } catch (const _com_error&) {
         // An automation string could not be made.
     } catch (const std::bad_alloc&) {
@@ -77,7 +63,7 @@ BOOL RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t*
     // check goes on with the next query.
     info.ReleaseInterfaces();
     if (field) field[0] = 0;
-    return FALSE;
+    return false;
 }
 
 }  // namespace tallowick

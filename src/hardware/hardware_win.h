@@ -6,6 +6,7 @@
 
 #include <wbemidl.h>
 
+#include "core/platform_owners.h"
 #include "hardware/hardware_text.h"
 #include "hardware/checks.h"
 
@@ -24,32 +25,36 @@ namespace tallowick {
 // ReleaseInterfaces (RunDeviceQuery does).
 class CLocalHardwareInfo {
 public:
-    CLocalHardwareInfo();
-    virtual ~CLocalHardwareInfo();
-    CLocalHardwareInfo(const CLocalHardwareInfo&) = delete;
-    CLocalHardwareInfo& operator=(const CLocalHardwareInfo&) = delete;
+    CLocalHardwareInfo() = default;
+    ~CLocalHardwareInfo();
 
-    // Locator, connection to ROOT\CIMV2 and its proxy blanket. TRUE when the
+    // Locator, connection to ROOT\CIMV2 and its proxy blanket. True when the
     // connection is ready. Called by OpenQuery; interfaces held from before
     // are released first, so nothing is ever leaked.
-    BOOL Connect();
+    bool Connect();
     // Connects and runs one WQL query (ASCII text, widened through the ANSI
-    // code page). TRUE when the enumerator holds the result set; on FALSE
+    // code page). True when the enumerator holds the result set; on false
     // the object holds no interface.
-    BOOL OpenQuery(const char* text);
+    bool OpenQuery(const char* text);
     // Releases the enumerator, the connection and the locator, in that
-    // order, those that are held. Always TRUE.
-    BOOL ReleaseInterfaces();
+    // order, those that are held.
+    void ReleaseInterfaces();
 
     IEnumWbemClassObject* Enumerator() const { return m_pEnumerator.get(); }
-    bool CoInitialized() const { return m_bCoInitialized != FALSE; }
+    bool CoInitialized() const { return m_com.initialized(); }
     bool HoldsInterface() const { return m_pLocator || m_pServices || m_pEnumerator; }
 
 private:
-    // Owned: no path can leave one held. The destructor releases them
-    // explicitly before it balances COM.
+    CLocalHardwareInfo(const CLocalHardwareInfo&) = delete;
+    CLocalHardwareInfo& operator=(const CLocalHardwareInfo&) = delete;
+
+    // S_OK, or S_FALSE when the thread already is in the multithreaded
+    // apartment: both are balanced. A thread in a single-threaded apartment
+    // gets RPC_E_CHANGED_MODE: nothing to balance, and the queries run in
+    // the apartment the thread has. Declared first: it outlives the
+    // interfaces below, which are released before COM is balanced.
+    ComInitialization m_com{COINIT_MULTITHREADED};
     ComPtr<IWbemLocator> m_pLocator;
-    BOOL m_bCoInitialized;
     ComPtr<IWbemServices> m_pServices;
     ComPtr<IEnumWbemClassObject> m_pEnumerator;
 };
@@ -80,12 +85,12 @@ Text PropertyText(IWbemClassObject* instance, const wchar_t* name);
 // text to `joiner`. Ends at the first fetch that returns no object.
 void ReadInstances(IEnumWbemClassObject* enumerator, const DeviceQuery& query, InstanceJoiner& joiner);
 
-// Runs one query through `info` into `field` (bounded to 1024 units). TRUE
-// when the query ran, also when it found nothing; FALSE when it could not be
+// Runs one query through `info` into `field` (bounded to 1024 units). True
+// when the query ran, also when it found nothing; false when it could not be
 // opened, with the field as it was. When an automation string cannot be made
-// the interfaces are released, the field gets the empty text, and FALSE is
+// the interfaces are released, the field gets the empty text, and false is
 // returned. The object holds no interface afterwards, in every case.
-BOOL RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t* field);
+bool RunDeviceQuery(CLocalHardwareInfo& info, const DeviceQuery& query, wchar_t* field);
 
 // Fills the nine fields of `record` in order; `*count` counts them. Calls
 // `callback` (when given) once before the first field: a non-zero answer

@@ -49,31 +49,20 @@ AutomationString MakeAutomationString(const char* text) {
 
 }  // namespace
 
-CLocalHardwareInfo::CLocalHardwareInfo() : m_bCoInitialized(FALSE) {
-    // S_OK, or S_FALSE when the thread already is in the multithreaded
-    // apartment: both are to be balanced. A thread in a single-threaded
-    // apartment gets RPC_E_CHANGED_MODE: nothing to balance, and the queries
-    // run in the apartment the thread has.
-    m_bCoInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) ? TRUE : FALSE;
-}
-
 CLocalHardwareInfo::~CLocalHardwareInfo() {
     // Every query releases its interfaces before it ends; this only guards
-    // against an object given up in the middle of one.
+    // against an object given up in the middle of one. COM is balanced
+    // afterwards, by its owner.
     ReleaseInterfaces();
-    if (m_bCoInitialized) {
-        CoUninitialize();
-        m_bCoInitialized = FALSE;
-    }
 }
 
-BOOL CLocalHardwareInfo::Connect() {
+bool CLocalHardwareInfo::Connect() {
     ReleaseInterfaces();
     HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                   m_pLocator.put_void());
     if (FAILED(hr)) {
         m_pLocator.forget();
-        return FALSE;
+        return false;
     }
     {
         AutomationString resource = MakeAutomationString(kNamespacePath);
@@ -82,17 +71,17 @@ BOOL CLocalHardwareInfo::Connect() {
     }
     if (FAILED(hr)) {
         m_pServices.forget();
-        return FALSE;
+        return false;
     }
     hr = CoSetProxyBlanket(m_pServices.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-    return SUCCEEDED(hr) ? TRUE : FALSE;
+    return SUCCEEDED(hr);
 }
 
-BOOL CLocalHardwareInfo::OpenQuery(const char* text) {
+bool CLocalHardwareInfo::OpenQuery(const char* text) {
     if (!Connect()) {
         ReleaseInterfaces();
-        return FALSE;
+        return false;
     }
     HRESULT hr;
     {
@@ -104,16 +93,15 @@ BOOL CLocalHardwareInfo::OpenQuery(const char* text) {
     if (FAILED(hr)) {
         m_pEnumerator.forget();
         ReleaseInterfaces();
-        return FALSE;
+        return false;
     }
-    return TRUE;
+    return true;
 }
 
-BOOL CLocalHardwareInfo::ReleaseInterfaces() {
+void CLocalHardwareInfo::ReleaseInterfaces() {
     m_pEnumerator.reset();
     m_pServices.reset();
     m_pLocator.reset();
-    return TRUE;
 }
 
 }  // namespace tallowick

@@ -18,12 +18,15 @@ struct InternetHandleTraits {
 };
 using UniqueInternetHandle = UniqueResource<HINTERNET, InternetHandleTraits>;
 
-// Copies the catalogue text of `id` into a field; a missing buffer leaves the
-// field empty (the record is zeroed).
+// Copies the catalogue text of `id` into a field, bounded one unit short of
+// the field (its terminator included), as the record has always been
+// filled; without a catalogue set up the field stays empty (the record is
+// zeroed).
 template <std::size_t N>
 void CopyMessage(wchar_t (&field)[N], const char16_t* id) {
-    const char16_t* text = GetMessageText(id);
-    CopyField(field, text ? TextView(text) : TextView(), 260);
+    MessageBuffer message;
+    const char16_t* text = GetMessageText(id, message);
+    CopyField(field, text ? TextView(text) : TextView(), N - 1);
 }
 
 }  // namespace
@@ -39,7 +42,7 @@ int ProbeConnection() {
 }
 
 int CheckNetwork(NetworkResult** result, int* count) {
-    NetworkResult* record = new (std::nothrow) NetworkResult();
+    NodePtr<NetworkResult> record = MakeZeroed<NetworkResult>();
     if (record) {
         ConnectivityMessages ids = MessagesFor(ProbeConnection() == 1);
         CopyMessage(record->szVerdict, ids.verdictId);
@@ -47,7 +50,7 @@ int CheckNetwork(NetworkResult** result, int* count) {
     }
     // One item and code 0 even when no record could be made: kept on
     // purpose for hosts.
-    *result = record;
+    *result = record.release();
     *count = 1;
     return 0;
 }

@@ -26,6 +26,13 @@ AdapterFacts FactsOf(const IP_ADAPTER_INFO& adapter) {
     return facts;
 }
 
+void FillNode(const NetConfigRow& row, NetConfigNode& node) {
+    CopyField(node.szDescription, row.description, kNetConfigTextBound);
+    CopyField(node.szType, row.type, kNetConfigTextBound);
+    CopyField(node.szIpAddress, row.ipAddress, kNetConfigTextBound);
+    CopyField(node.szSubnetMask, row.subnetMask, kNetConfigTextBound);
+}
+
 }  // namespace
 
 int CheckNetConfig(NetConfigNode** result, int* count) {
@@ -54,12 +61,7 @@ int CheckNetConfigWith(AdaptersInfoQuery query, NetConfigNode** result, int* cou
         for (const IP_ADAPTER_INFO* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.get()); adapter;
              adapter = adapter->Next) {
             const NetConfigRow row = MakeNetConfigRow(FactsOf(*adapter));
-            AppendNewNode(built, count, [&](NetConfigNode& node) {
-                CopyField(node.szDescription, row.description, kNetConfigTextBound);
-                CopyField(node.szType, row.type, kNetConfigTextBound);
-                CopyField(node.szIpAddress, row.ipAddress, kNetConfigTextBound);
-                CopyField(node.szSubnetMask, row.subnetMask, kNetConfigTextBound);
-            });
+            AppendNewNode(built, count, [&](NetConfigNode& node) { FillNode(row, node); });
         }
     } catch (const std::bad_alloc&) {
     }

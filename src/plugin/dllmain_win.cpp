@@ -1,6 +1,6 @@
 // Loader notifications: process attach and detach set up and tear down the
-// message catalogue; thread notifications are ignored so the catalogue's
-// buffer lives as long as the library is attached to the process. An unload
+// message catalogue (its path; each lookup writes its caller's buffer);
+// thread notifications are ignored. An unload
 // by FreeLibrary also gives back what the C++ runtime keeps for the life of
 // the process (its exception pool and thread-local storage), so that a host
 // may load and unload the library any number of times.

@@ -1,6 +1,6 @@
 // The computer's identity as the host sees it: name, server comment,
 // workgroup and address.
-#include <new>
+#include <iterator>
 
 #include "sysinfo/checks.h"
 #include "core/registry_reader.h"
@@ -13,10 +13,16 @@ namespace {
 const char16_t kServerCommentPath[] =
     u"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\parameters\\srvcomment";
 
+// A text of an identity field, read no further than the field.
+template <std::size_t N>
+TextView FieldText(const char16_t (&field)[N]) {
+    return TextView(field, BoundedLength(field, N));
+}
+
 }  // namespace
 
 int CheckNetInfo(NetInfoResult** result, int* count) {
-    NetInfoResult* record = new (std::nothrow) NetInfoResult();
+    NodePtr<NetInfoResult> record = MakeZeroed<NetInfoResult>();
     if (!record) return 1;
 
     ComputerIdentity identity = {};
@@ -27,23 +33,23 @@ int CheckNetInfo(NetInfoResult** result, int* count) {
     CopyField(record->szComment, u" ");
     int code = ReadRegistryString(kServerCommentPath, U16(record->szComment));
     if (code != kRegistryOk && code != kRegistryNotString) CopyField(record->szComment, u" ");
-    record->szComment[260] = L'\0';
+    record->szComment[std::size(record->szComment) - 1] = L'\0';
 
-    CopyField(record->szComputerName, TextView(identity.szComputerName, BoundedLength(identity.szComputerName, 16)),
-              260);
-    CopyField(record->szWorkgroup, TextView(identity.szWorkgroup, BoundedLength(identity.szWorkgroup, 256)), 260);
-    CopyField(record->szIpAddress, TextView(identity.szIpAddress, BoundedLength(identity.szIpAddress, 50)), 50);
+    // The identity's texts, each read no further than its own field, and
+    // written one unit short of the record's field (its terminator
+    // included), as the record has always been filled.
+    CopyField(record->szComputerName, FieldText(identity.szComputerName), std::size(record->szComputerName) - 1);
+    CopyField(record->szWorkgroup, FieldText(identity.szWorkgroup), std::size(record->szWorkgroup) - 1);
+    CopyField(record->szIpAddress, FieldText(identity.szIpAddress), std::size(record->szIpAddress) - 1);
 
     // The four fields, whatever could be read: kept on purpose for hosts.
     *count = 4;
-    *result = record;
+    *result = record.release();
     return 0;
 }
 
 int ReleaseNetInfo(NetInfoResult* record) {
-    if (!record) return 1;
-    delete record;
-    return 0;
+    return ReleaseRecord(record);
 }
 
 }  // namespace tallowick

@@ -1,17 +1,26 @@
 // The computer's identity, filled on its user's stack.
 #pragma once
 
+#include <cstddef>
+
 #include "core/processor_name.h"
+#include "sysinfo/os_display_name.h"
 
 namespace tallowick {
 
+// The widths of the identity's fields, terminator included.
+constexpr std::size_t kComputerNameUnits = 16;
+constexpr std::size_t kWorkgroupUnits = 256;
+constexpr std::size_t kTotalMemoryUnits = 50;
+constexpr std::size_t kAddressUnits = 50;
+
 struct ComputerIdentity {
-    char16_t szComputerName[16];
-    char16_t szWorkgroup[256];
+    char16_t szComputerName[kComputerNameUnits];
+    char16_t szWorkgroup[kWorkgroupUnits];
     char16_t szProcessorName[kProcessorNameUnits];  // ReadProcessorName
-    char16_t szTotalMemory[50];
-    char16_t szOsName[256];
-    char16_t szIpAddress[50];
+    char16_t szTotalMemory[kTotalMemoryUnits];
+    char16_t szOsName[kOsDisplayNameUnits];  // GetOsDisplayName
+    char16_t szIpAddress[kAddressUnits];
 };
 
 // Returns 0 for a null record, else fills it and returns 1.

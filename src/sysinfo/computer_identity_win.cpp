@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/platform_owners.h"
 #include "core/registry_reader.h"
 #include "core/win_util.h"
 #include "sysinfo/os_display_name.h"
@@ -13,22 +14,13 @@
 #include "core/processor_name.h"
 
 namespace tallowick {
-namespace {
-
-constexpr std::size_t kWorkgroupUnits = 256;
-constexpr int kAddressUnits = 50;
-
-}  // namespace
 
 int GetWorkgroupName(char16_t* field) {
     if (!field) return 0;
-    BYTE* buffer = nullptr;
-    if (NetWkstaGetInfo(nullptr, 100, &buffer) != NERR_Success) {
-        if (buffer) NetApiBufferFree(buffer);
-        return 0;
-    }
-    auto release = OnScopeExit([&] { NetApiBufferFree(buffer); });
-    const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer);
+    // Freed whatever the call answered: a failed call may leave a buffer too.
+    UniqueNetApiBuffer buffer;
+    if (NetWkstaGetInfo(nullptr, 100, buffer.put()) != NERR_Success) return 0;
+    const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer.get());
     CopyBounded(field, kWorkgroupUnits, info ? ViewOf(info->wki100_langroup) : TextView());
     return 1;
 }
@@ -48,7 +40,7 @@ int GetHostAddress(char16_t* field) {
             const char* dotted = inet_ntoa(address);
             if (dotted) {
                 wchar_t wide[kAddressUnits] = {};
-                if (MultiByteToWideChar(CP_ACP, 0, dotted, -1, wide, kAddressUnits) > 0) {
+                if (MultiByteToWideChar(CP_ACP, 0, dotted, -1, wide, static_cast<int>(kAddressUnits)) > 0) {
                     CopyBounded(field, kAddressUnits, U16(wide));
                 }
             }
@@ -62,7 +54,7 @@ int FillComputerIdentity(ComputerIdentity* record) {
     if (!record) return 0;
     std::memset(record, 0, sizeof *record);
 
-    DWORD size = 16;
+    DWORD size = kComputerNameUnits;
     GetComputerNameW(W(record->szComputerName), &size);
     GetWorkgroupName(record->szWorkgroup);
     GetOsDisplayName(record->szOsName);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "network/connectivity.h"
 #include "network/netconfig.h"
 
 using namespace tallowick;
@@ -47,6 +48,13 @@ TEST(AdapterRecordBytes, IsTheSizeWindowsWrites) {
     // compiler's own record measures: 32-bit and 64-bit processes.
     EXPECT_EQ(kAdapterRecordBytes, 648u);
     EXPECT_EQ(kAdapterRecordBytes64, 704u);
+}
+
+TEST(Connectivity, OutcomeSelectsTheMessageIds) {
+    EXPECT_EQ(Text(MessagesFor(true).verdictId), u"NoFault");
+    EXPECT_EQ(Text(MessagesFor(true).stateId), u"NaturalNet");
+    EXPECT_EQ(Text(MessagesFor(false).verdictId), u"HaveFault");
+    EXPECT_EQ(Text(MessagesFor(false).stateId), u"DeviantNet");
 }
 
 }  // namespace

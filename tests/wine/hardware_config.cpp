@@ -351,10 +351,13 @@ TEST(DeviceQueries, ReleaseInterfacesTwiceIsHarmless) {
     ASSERT_TRUE(info.OpenQuery("SELECT * FROM Win32_VideoController"));
     EXPECT_TRUE(info.HoldsInterface());
     EXPECT_NE(info.Enumerator(), nullptr);
-    EXPECT_EQ(info.ReleaseInterfaces(), TRUE);
+    info.ReleaseInterfaces();
     EXPECT_FALSE(info.HoldsInterface());
-    EXPECT_EQ(info.ReleaseInterfaces(), TRUE);
+    EXPECT_EQ(info.Enumerator(), nullptr);
+    info.ReleaseInterfaces();
     EXPECT_FALSE(info.HoldsInterface());
+    // The object still runs a query after a double release.
+    EXPECT_TRUE(info.OpenQuery("SELECT * FROM Win32_VideoController"));
 }
 
 TEST(DeviceQueries, ConnectTwiceLeaksNothing) {

@@ -3,6 +3,11 @@
 // ctest-lock: prefix
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "test_support.h"
 
 namespace {
@@ -88,6 +93,42 @@ TEST(Surface, ThreadsComingAndGoingKeepTheCatalogue) {
     ASSERT_NE(net, nullptr);
     EXPECT_NE(net->szVerdict[0], 0) << "catalogue buffer gone after a thread detached";
     lib.Release_Network_(net);
+}
+
+// Catalogue lookups on several threads at once: every record gets the texts
+// of its own ids, never a text another thread looked up meanwhile.
+TEST(Surface, NetworkChecksOnSeveralThreadsKeepTheirOwnTexts) {
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    tw::ScopedProxy proxy(tw::ClosedLoopbackPort());
+    NetworkResult* first = nullptr;
+    int count = 0;
+    ASSERT_EQ(lib.Check_Network_(&first, nullptr, &count, 0), 0);
+    ASSERT_NE(first, nullptr);
+    const std::wstring verdict = first->szVerdict, state = first->szNetworkState;
+    lib.Release_Network_(first);
+    ASSERT_NE(verdict, state);
+
+    std::atomic<int> wrong{0}, done{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                NetworkResult* net = nullptr;
+                int n = 0;
+                if (lib.Check_Network_(&net, nullptr, &n, 0) != 0 || !net) {
+                    ++wrong;
+                    continue;
+                }
+                if (verdict != net->szVerdict || state != net->szNetworkState) ++wrong;
+                lib.Release_Network_(net);
+                ++done;
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(done.load(), 100);
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 
 #include "test_support.h"
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "sysinfo/computer_identity.h"
@@ -244,6 +249,90 @@ TEST(SysInfoCheck, EnvironmentListsStringValuesOnly) {
     EnvironmentVariableNode* head = tallowick::ReadSystemEnvironment(&count);
     EXPECT_EQ(count, static_cast<int>(got.size()));
     tallowick::FreeList(head);
+}
+
+// Names at the edge of the field: 259 units are listed, 260 are not.
+TEST(SysInfoCheck, EnvironmentNameLengthLimit) {
+    const std::wstring fits(259, L'F'), tooLong(260, L'G');
+    tw::SavedRegValue a(HKEY_LOCAL_MACHINE, kEnvironmentKey, fits);
+    tw::SavedRegValue b(HKEY_LOCAL_MACHINE, kEnvironmentKey, tooLong);
+    ASSERT_EQ(a.setString(L"fits"), ERROR_SUCCESS);
+    ASSERT_EQ(b.setString(L"too long"), ERROR_SUCCESS);
+    SysInfo s;
+    bool listedFits = false, listedTooLong = false;
+    for (const Env& e : s.environment()) {
+        if (e.name == fits) listedFits = e.value == L"fits";
+        if (e.name.compare(0, 259, tooLong, 0, 259) == 0) listedTooLong = true;
+    }
+    EXPECT_TRUE(listedFits);
+    EXPECT_FALSE(listedTooLong);
+}
+
+// Values added and removed (and their data grown and shrunk) by another
+// thread while reports run: every listed value comes with the data its own
+// name was written with, never a neighbour's.
+TEST(SysInfoCheck, EnvironmentPairsNamesWithTheirOwnDataWhileValuesChange) {
+    const std::vector<Env> steady = ExpectedEnvironment();
+    constexpr int kNames = 8;
+    std::vector<std::unique_ptr<tw::SavedRegValue>> saved;
+    std::vector<std::wstring> names;
+    for (int i = 0; i < kNames; ++i) {
+        names.push_back(L"TW_RACE_" + std::to_wstring(i));
+        saved.push_back(std::make_unique<tw::SavedRegValue>(HKEY_LOCAL_MACHINE, kEnvironmentKey, names.back()));
+    }
+    auto dataOf = [](const std::wstring& name, int pad) { return name + L"=" + std::wstring(pad, L'x'); };
+
+    std::atomic<bool> stop{false};
+    std::atomic<long> writes{0};
+    std::thread writer([&] {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        unsigned seed = 12345;
+        while (!stop) {
+            seed = seed * 1103515245u + 12345u;
+            const std::wstring& name = names[(seed >> 8) % kNames];
+            if ((seed >> 20) % 3 == 0) {
+                RegDeleteValueW(key, name.c_str());
+            } else {
+                // Short and long data, so that values outgrow the reader's buffers.
+                const std::wstring data = dataOf(name, static_cast<int>((seed >> 12) % 700));
+                RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+            }
+            ++writes;
+        }
+        RegCloseKey(key);
+    });
+
+    constexpr int kReports = 3000;
+    int mispaired = 0, raceListed = 0;
+    for (int report = 0; report < kReports; ++report) {
+        int count = 0;
+        EnvironmentVariableNode* head = tallowick::ReadSystemEnvironment(&count);
+        int nodes = 0;
+        for (const EnvironmentVariableNode* n = head; n; n = n->pNext, ++nodes) {
+            const std::wstring name = n->szName, value = n->pszValue;
+            bool ok = false;
+            if (name.compare(0, 8, L"TW_RACE_") == 0) {
+                ++raceListed;
+                ok = value.size() > name.size() && value.compare(0, name.size() + 1, name + L"=") == 0 &&
+                     value.find_first_not_of(L'x', name.size() + 1) == std::wstring::npos;
+            } else {
+                for (const Env& e : steady) ok |= e.name == name && e.value == value;
+            }
+            if (!ok && mispaired++ < 5) ADD_FAILURE() << "report " << report << ": " << tw::ToUtf8(name) << " = "
+                                                      << tw::ToUtf8(value.substr(0, 40));
+        }
+        EXPECT_EQ(count, nodes);
+        tallowick::FreeList(head);
+    }
+    stop = true;
+    writer.join();
+    std::printf("%d reports, %ld writes, %d changing values listed, %d mispaired\n", kReports, writes.load(),
+                raceListed, mispaired);
+    EXPECT_EQ(mispaired, 0);
+    EXPECT_GT(writes.load(), 0);
+    EXPECT_GT(raceListed, 0);
 }
 
 TEST(SysInfoCheck, NullCountAndRelease) {

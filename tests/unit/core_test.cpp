@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "network/connectivity.h"
 #include "core/message_catalog.h"
 #include "core/registry_reader.h"
 
@@ -81,13 +80,6 @@ TEST(SplitRegistryPath, LongestPartsThatFit) {
 TEST(SplitRegistryPath, NullPathIsUnrecognised) {
     RegistryRoot root;
     EXPECT_EQ(SplitRegistryPath(nullptr, &root, nullptr, nullptr), 1);
-}
-
-TEST(Connectivity, OutcomeSelectsTheMessageIds) {
-    EXPECT_EQ(Text(MessagesFor(true).verdictId), u"NoFault");
-    EXPECT_EQ(Text(MessagesFor(true).stateId), u"NaturalNet");
-    EXPECT_EQ(Text(MessagesFor(false).verdictId), u"HaveFault");
-    EXPECT_EQ(Text(MessagesFor(false).stateId), u"DeviantNet");
 }
 
 }  // namespace
