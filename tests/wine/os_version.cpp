@@ -3,6 +3,7 @@
 // it in a new process. The prefix lock is for the HKLM values some cases
 // change (stored product name, hotfix key), which every program reads.
 // ctest-lock: prefix
+// ctest-labels: bitness probe
 #include <gtest/gtest.h>
 
 #include "sysinfo/os_display_name.h"

@@ -1,5 +1,6 @@
 // Check_Process against the processes of the Wine session, and the owner and
 // privilege operations on this test program's own process.
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include "test_support.h"
