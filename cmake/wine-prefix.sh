@@ -1,6 +1,10 @@
 #!/bin/bash
-# wine-prefix.sh start|stop|loader : manages the disposable prefix named by
-# TALLOWICK_PREFIX (TALLOWICK_WINEARCH: win32, the default, or win64).
+# wine-prefix.sh start|stop|loader|run PROGRAM [ARG...]
+# The one place where Wine's environment is set (WINEPREFIX, WINEARCH,
+# WINEDEBUG, WINEDLLOVERRIDES) and the loader chosen, for the disposable
+# prefix named by TALLOWICK_PREFIX (TALLOWICK_WINEARCH: win32, the default,
+# or win64). The build tree's wine-run, the test drivers and the front door
+# all come through here.
 # start: under flock, starts the prefix's persistent wineserver and (once)
 # wineboot, with stdio on /dev/null so no Wine service inherits a caller's pipe
 # (nor the lock: the persistent server must not hold it).
@@ -8,11 +12,16 @@
 # server also runs that keeper, so that Wine's desktop and services stay up
 # between programs (no program ever has to start them again, and none holds
 # a reader's pipe open or waits for them); it ends when the server stops.
+# stop: stops the prefix's server (and with it the keeper).
 # loader: prints the Wine loader for the prefix's architecture. A 64-bit
 # prefix is driven by the 64-bit loader (it starts 32-bit programs through
 # WoW64 itself); the plain `wine` command would take the 32-bit loader.
+# run: start, then runs PROGRAM under Wine in the prefix. The caller's
+# WINEDEBUG (default -all) and WINEDLLOVERRIDES (ahead of ours) reach the
+# program; the prefix's server and services never see them.
 set -e
 : "${TALLOWICK_PREFIX:?TALLOWICK_PREFIX must name the Wine prefix}"
+caller_debug="${WINEDEBUG:--all}" caller_overrides="${WINEDLLOVERRIDES:-}"
 export WINEPREFIX="$TALLOWICK_PREFIX" WINEARCH="${TALLOWICK_WINEARCH:-win32}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -25,8 +34,8 @@ wine_loader() {
     echo wine
 }
 
-case "$1" in
-start)
+# In a subshell: the lock's descriptor must not reach a program run after it.
+start_prefix() (
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
     flock 9
@@ -48,10 +57,19 @@ start)
         # server (and a second keeper would end at once).
         setsid "$(wine_loader)" "$TALLOWICK_KEEPER" </dev/null >/dev/null 2>&1 9>&- &
     fi
-    ;;
+)
+
+case "$1" in
+start) start_prefix ;;
 stop)
     if [ -d "$WINEPREFIX" ]; then wineserver -k </dev/null >/dev/null 2>&1 || true; fi
     ;;
 loader) wine_loader ;;
-*) echo "usage: $0 start|stop|loader" >&2; exit 2 ;;
+run)
+    shift
+    start_prefix
+    export WINEDEBUG="$caller_debug" WINEDLLOVERRIDES="${caller_overrides:+$caller_overrides;}mscoree,mshtml="
+    exec "$(wine_loader)" "$@"
+    ;;
+*) echo "usage: $0 start|stop|loader|run PROGRAM [ARG...]" >&2; exit 2 ;;
 esac

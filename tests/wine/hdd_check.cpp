@@ -2,6 +2,7 @@
 // survey host (hdd_probe.exe) started per run with its own emulated Windows
 // version. Under Wine the fixed drives are C: and Z:.
 // ctest-lock: prefix
+// ctest-labels: bitness probe
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 // the 260-character limit, or whose name is not plain ASCII. The survey host (hdd_probe.exe) is copied into a
 // folder of the test's choosing, since the work files lie beside the host.
 // ctest-lock: prefix
+// ctest-labels: bitness probe
 #include <gtest/gtest.h>
 
 #include <string>

@@ -3,6 +3,7 @@
 // at (their display names start with "TW "); Wine's own uninstall key is
 // empty, but a prefix may hold more.
 // ctest-lock: uninstall_key
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include <memory>

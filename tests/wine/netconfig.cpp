@@ -1,5 +1,6 @@
 // Check_NetConfig against what the platform's adapter query answers in this
 // prefix, read here independently, record by record through the links.
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include "test_support.h"

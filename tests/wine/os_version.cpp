@@ -4,6 +4,7 @@
 // HKLM values some cases change (stored product name, hotfix key, the
 // CurrentVersion values of the identity), which every program reads.
 // ctest-lock: prefix
+// ctest-labels: bitness probe
 #include <gtest/gtest.h>
 
 #include <ctime>

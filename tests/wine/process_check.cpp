@@ -3,6 +3,7 @@
 // process that no other may open, whose row the other cases would see: the
 // cases of this file run one at a time.
 // ctest-lock: sealed_process
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include "test_support.h"

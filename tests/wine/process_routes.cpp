@@ -4,6 +4,7 @@
 // process tokens; the other families from the terminal-services list. Both
 // must name this session's user.
 // ctest-lock: process_probe
+// ctest-labels: bitness probe
 #include <gtest/gtest.h>
 
 #include <sstream>

@@ -1,4 +1,5 @@
 // ReadRegistryString against the Wine registry, with keys the test creates.
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include "core/registry_reader.h"

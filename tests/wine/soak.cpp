@@ -1,5 +1,8 @@
 // ctest-lock: prefix
 // ctest-timeout: 400
+// qemu-i386 does not carry it through (an illegal instruction once the
+// hardware query loaded Wine's Direct3D; a segmentation fault without it).
+// ctest-labels: bitness slow noqemu
 // Runs every check and its release many times in one process and compares
 // the process's private bytes and handle count after a warm-up and at the end.
 // Also holds results of different checks at once and releases them in

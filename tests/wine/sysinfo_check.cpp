@@ -1,6 +1,7 @@
 // Check_SysInfo and Check_NetInfo through the loaded library, against the
 // prefix's registry and values the tests set and restore.
 // ctest-lock: prefix
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include "test_support.h"

@@ -1,5 +1,6 @@
 // The version resources of the library and the host, read the way a file's
 // properties dialog reads them.
+// ctest-labels: bitness
 #include <gtest/gtest.h>
 
 #include <string>
