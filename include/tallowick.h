@@ -24,8 +24,9 @@
  *  - A result belongs to the library. Read it in place, never free or relink
  *    it, and hand it back exactly once to the release export of its check.
  *    The only field a host writes is ShareResourceNode.nSelected.
- *  - Lists are singly linked through their last member (pNext); an empty list
- *    is a null head.
+ *  - Lists are singly linked through pNext (the last member of the nodes of
+ *    the first nineteen exports; see the ABI policy for extension lists); an
+ *    empty list is a null head.
  *  - Every text field is zero-terminated UTF-16, the empty text when nothing
  *    was found.
  *  - Threads: every export runs on the calling thread and calls the callback
@@ -34,7 +35,8 @@
  *    work files "defrag.bat" and "defrag.txt" in the host program's
  *    directory, so run one drive survey at a time per host directory.
  *  - The callback must not let an exception (C++ or any other) escape. If it
- *    does, the x64 build's check catches it, frees what it had built and
+ *    does, the x64 build's check catches it, frees what it had built (a
+ *    drive survey also deletes its work files and ends the defragmenter) and
  *    returns 1 (the host's own handler never sees the exception); in the
  *    x86 build the exception cannot pass through the library's frames and
  *    the process ends in std::terminate.

@@ -55,7 +55,7 @@ void NtBaseName(const VersionFacts& f, Text& name) {
         if (f.minor == 2) {
             if (f.serverR2) {
                 name += u"Microsoft Windows Server 2003 R2 ";
-            } else if (f.productType == kProductWorkstation && f.architecture == kArchitectureAmd64) {
+            } else if (f.productType == kProductWorkstation && f.architecture == kArchAmd64) {
                 name += u"Microsoft Windows XP Professional x64 Edition ";
             } else {
                 name += u"Microsoft Windows Server 2003 ";
@@ -74,7 +74,7 @@ void NtBaseName(const VersionFacts& f, Text& name) {
 void NtEdition(const VersionFacts& f, Text& name) {
     const std::uint16_t suite = f.suiteMask;
     if (f.productType == kProductWorkstation) {
-        if (f.architecture == kArchitectureAmd64) return;
+        if (f.architecture == kArchAmd64) return;
         if (f.major == 4) name += u"Workstation 4.0 ";
         else if (suite & kSuitePersonal) name += u"Home Edition ";
         else name += u"Professional ";
@@ -155,7 +155,7 @@ std::int32_t ClassifyOsFamily(const VersionFacts& f) {
     if (Is(f, 5, 1)) return OsWinXp;
     if (Is(f, 5, 2)) {
         if (f.serverR2) return OsServer2003;
-        if (f.productType == kProductWorkstation && f.architecture == kArchitectureAmd64) return OsWinXp;
+        if (f.productType == kProductWorkstation && f.architecture == kArchAmd64) return OsWinXp;
         return OsServer2003;
     }
 

@@ -26,7 +26,11 @@ constexpr std::uint16_t kSuiteDatacenter = 0x0080;
 constexpr std::uint16_t kSuitePersonal = 0x0200;
 constexpr std::uint16_t kSuiteBlade = 0x0400;  // compared with the whole mask
 
-constexpr std::uint16_t kArchitectureAmd64 = 9;
+// Processor architectures (PROCESSOR_ARCHITECTURE_*).
+constexpr std::uint32_t kArchX86 = 0;
+constexpr std::uint32_t kArchAmd64 = 9;
+constexpr std::uint32_t kArchArm64 = 12;
+constexpr std::uint32_t kArchUnknown = 0xFFFF;
 
 // Stored registry texts are read into 80 bytes: at most 40 units.
 constexpr std::size_t kStoredTextUnits = 40;

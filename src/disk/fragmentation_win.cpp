@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/host_callback.h"
 #include "disk/defrag_report.h"
@@ -69,6 +70,26 @@ bool WriteBatch(const Text& batchPath, const std::string& line) {
     if (std::fclose(file) != 0) ok = false;
     return ok;
 }
+
+// The analysis's two work files beside the host: the batch and the report it
+// appends to. Both are deleted when the owner goes, on every way out of the
+// analysis (a host callback that throws included).
+class WorkFiles {
+public:
+    WorkFiles(Text batchPath, Text reportPath) : batch_(std::move(batchPath)), report_(std::move(reportPath)) {}
+    ~WorkFiles() {
+        DeleteFileW(W(batch_.c_str()));
+        DeleteFileW(W(report_.c_str()));
+    }
+    WorkFiles(const WorkFiles&) = delete;
+    WorkFiles& operator=(const WorkFiles&) = delete;
+    const Text& batch() const { return batch_; }
+    const Text& report() const { return report_; }
+
+private:
+    Text batch_;
+    Text report_;
+};
 
 // Job objects are found at run time, so that the library still loads on
 // systems that have none (before Windows 2000); there the batch runs without.
@@ -225,28 +246,21 @@ bool AnalyzeFragmentation(const wchar_t* rootPath, const HostCallback& host, std
     // must go first, or its old figures would be read.
     DeleteFileW(W(reportPath.c_str()));
     if (FileExists(reportPath)) return false;
-    if (!WriteBatch(batchPath, line)) {
-        DeleteFileW(W(batchPath.c_str()));
-        return false;
-    }
-    auto removeWorkFiles = OnScopeExit([&] {
-        DeleteFileW(W(batchPath.c_str()));
-        DeleteFileW(W(reportPath.c_str()));
-    });
+    // Declared before the run, so that the run's processes are stopped (and
+    // no longer hold the files open) before the files are deleted.
+    WorkFiles files(std::move(batchPath), std::move(reportPath));
+    if (!WriteBatch(files.batch(), line)) return false;
 
-    BatchRun run;
-    if (!run.Start(batchPath)) return false;
+    BatchRun run;  // stops every process of the batch on every way out
+    if (!run.Start(files.batch())) return false;
     for (;;) {
         DWORD waited = run.Wait(kPollMs);
         if (waited == WAIT_OBJECT_0) break;
-        if (waited != WAIT_TIMEOUT) return false;  // the run's destructor stops it
-        if (host.CancelRequested()) {
-            run.Stop();
-            return false;
-        }
+        if (waited != WAIT_TIMEOUT) return false;
+        if (host.CancelRequested()) return false;
     }
     run.Stop();  // whatever the interpreter left running
-    return ParseDefragReport(W(reportPath.c_str()), percent, recommend);
+    return ParseDefragReport(W(files.report().c_str()), percent, recommend);
 }
 
 }  // namespace tallowick

@@ -3,12 +3,6 @@
 namespace tallowick {
 namespace {
 
-constexpr std::uint8_t kWorkstation = 1;
-constexpr std::uint16_t kSuiteEnterprise = 0x0002;
-constexpr std::uint16_t kSuiteDatacenter = 0x0080;
-constexpr std::uint16_t kSuitePersonal = 0x0200;
-constexpr std::uint16_t kSuiteBlade = 0x0400;
-
 constexpr char16_t kMicrosoftPrefix[] = u"Microsoft ";
 constexpr char16_t kWindows10[] = u"Windows 10";
 
@@ -54,45 +48,45 @@ TextView EditionWord(TextView editionId) {
 // Windows 2000, XP and Server 2003 store no edition in their ProductName
 // ("Microsoft Windows XP"): their name is built from the version facts.
 Text NameBefore6(const OsIdentityFacts& f) {
-    const bool workstation = f.productType == kWorkstation;
-    const std::uint16_t suite = f.suiteMask;
-    if (f.major == 5 && f.minor == 2) {
-        if (workstation && !f.serverR2) return u"Windows XP Professional x64 Edition";
-        Text name = f.serverR2 ? u"Windows Server 2003 R2" : u"Windows Server 2003";
+    const bool workstation = f.version.productType == kProductWorkstation;
+    const std::uint16_t suite = f.version.suiteMask;
+    if (f.version.major == 5 && f.version.minor == 2) {
+        if (workstation && !f.version.serverR2) return u"Windows XP Professional x64 Edition";
+        Text name = f.version.serverR2 ? u"Windows Server 2003 R2" : u"Windows Server 2003";
         if (suite & kSuiteDatacenter) name += u" Datacenter Edition";
         else if (suite & kSuiteEnterprise) name += u" Enterprise Edition";
         else if (suite == kSuiteBlade) name += u" Web Edition";
         else name += u" Standard Edition";
         return name;
     }
-    if (f.major == 5 && f.minor == 1) {
+    if (f.version.major == 5 && f.version.minor == 1) {
         return (suite & kSuitePersonal) ? u"Windows XP Home Edition" : u"Windows XP Professional";
     }
-    if (f.major == 5 && f.minor == 0) {
+    if (f.version.major == 5 && f.version.minor == 0) {
         if (workstation) return u"Windows 2000 Professional";
         if (suite & kSuiteDatacenter) return u"Windows 2000 Datacenter Server";
         if (suite & kSuiteEnterprise) return u"Windows 2000 Advanced Server";
         return u"Windows 2000 Server";
     }
-    if (f.major == 4) return workstation ? u"Windows NT 4.0 Workstation" : u"Windows NT 4.0 Server";
+    if (f.version.major == 4) return workstation ? u"Windows NT 4.0 Workstation" : u"Windows NT 4.0 Server";
     return u"Windows";
 }
 
 // The name of a version 6 or later from the version facts alone, for a
 // system whose registry names none: "Windows 10 Pro", "Windows Server 2019".
 Text NameFromVersion(const OsIdentityFacts& f) {
-    const bool workstation = f.productType == kWorkstation;
+    const bool workstation = f.version.productType == kProductWorkstation;
     Text name;
-    if (f.major >= 10) {
+    if (f.version.major >= 10) {
         if (workstation) {
-            name = f.build >= kFirstWindows11Build ? u"Windows 11" : u"Windows 10";
-        } else if (f.build >= 26100) {
+            name = f.version.build >= kFirstWindows11Build ? u"Windows 11" : u"Windows 10";
+        } else if (f.version.build >= 26100) {
             name = u"Windows Server 2025";
-        } else if (f.build >= 20348) {
+        } else if (f.version.build >= 20348) {
             name = u"Windows Server 2022";
-        } else if (f.build >= 17763) {
+        } else if (f.version.build >= 17763) {
             name = u"Windows Server 2019";
-        } else if (f.build >= 14393) {
+        } else if (f.version.build >= 14393) {
             name = u"Windows Server 2016";
         } else {
             name = u"Windows Server";
@@ -106,8 +100,8 @@ Text NameFromVersion(const OsIdentityFacts& f) {
         }
         return name;
     }
-    if (f.major == 6) {
-        switch (f.minor) {
+    if (f.version.major == 6) {
+        switch (f.version.minor) {
         case 0: return workstation ? u"Windows Vista" : u"Windows Server 2008";
         case 1: return workstation ? u"Windows 7" : u"Windows Server 2008 R2";
         case 2: return workstation ? u"Windows 8" : u"Windows Server 2012";
@@ -120,19 +114,19 @@ Text NameFromVersion(const OsIdentityFacts& f) {
 }  // namespace
 
 Text OsProductName(const OsIdentityFacts& f) {
-    if (f.major == 0) return Text();  // the version could not be read
+    if (f.version.major == 0) return Text();  // the version could not be read
     // The branding call's name, else the stored one (from Vista on: older
     // ones store no edition), else one built from the version.
     Text name;
     if (f.brandingName) name = Trimmed(*f.brandingName);
-    if (name.empty() && f.major >= 6 && f.productName) name = Trimmed(*f.productName);
+    if (name.empty() && f.version.major >= 6 && f.productName) name = Trimmed(*f.productName);
     if (name.empty()) name = NameFromVersion(f);
     // Windows 10 and later show no "Microsoft " before their name.
-    if (f.major >= 10 && StartsWith(name, kMicrosoftPrefix)) {
+    if (f.version.major >= 10 && StartsWith(name, kMicrosoftPrefix)) {
         name.erase(0, std::char_traits<char16_t>::length(kMicrosoftPrefix));
     }
     // Windows 11 keeps "Windows 10" in its stored ProductName.
-    if (f.major == 10 && f.productType == kWorkstation && f.build >= kFirstWindows11Build &&
+    if (f.version.major == 10 && f.version.productType == kProductWorkstation && f.version.build >= kFirstWindows11Build &&
         StartsWith(name, kWindows10) &&
         (name.size() == std::char_traits<char16_t>::length(kWindows10) || name[10] == u' ')) {
         name[9] = u'1';
@@ -143,13 +137,13 @@ Text OsProductName(const OsIdentityFacts& f) {
 Text OsDisplayVersion(const OsIdentityFacts& f) {
     if (HasText(f.displayVersion)) return Trimmed(*f.displayVersion);
     if (HasText(f.releaseId)) return Trimmed(*f.releaseId);
-    return Trimmed(f.servicePack);
+    return Trimmed(f.version.servicePack);
 }
 
 Text OsInstallationType(const OsIdentityFacts& f) {
     if (HasText(f.installationType)) return Trimmed(*f.installationType);
-    if (f.productType == kWorkstation) return u"Client";
-    if (f.productType == 2 || f.productType == 3) return u"Server";
+    if (f.version.productType == kProductWorkstation) return u"Client";
+    if (f.version.productType == kProductDomainController || f.version.productType == kProductServer) return u"Server";
     return Text();
 }
 

@@ -7,30 +7,20 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/os_version.h"
 #include "core/text.h"
 
 namespace tallowick {
-
-// Processor architectures (PROCESSOR_ARCHITECTURE_*).
-constexpr std::uint32_t kArchX86 = 0;
-constexpr std::uint32_t kArchAmd64 = 9;
-constexpr std::uint32_t kArchArm64 = 12;
-constexpr std::uint32_t kArchUnknown = 0xFFFF;
 
 // The first build of Windows 11 (client); its registry ProductName still says
 // "Windows 10".
 constexpr std::uint32_t kFirstWindows11Build = 22000;
 
 struct OsIdentityFacts {
-    // The true version (RtlGetVersion where present).
-    std::uint32_t major = 0;
-    std::uint32_t minor = 0;
-    std::uint32_t build = 0;
-    std::uint8_t productType = 0;  // 1 workstation, 2 domain controller, 3 server
-    std::uint16_t suiteMask = 0;
-    Text servicePack;              // "Service Pack 1", empty when none
-    bool serverR2 = false;         // SM_SERVERR2 (5.2 only)
-    std::uint32_t nativeArchitecture = kArchUnknown;
+    // The true version (RtlGetVersion where present), as the shared reader
+    // gives it: major, minor, build, product type (1 workstation, 2 domain
+    // controller, 3 server), suite mask, service-pack text, SM_SERVERR2.
+    VersionFacts version;
 
     // HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion; empty when absent.
     std::optional<Text> productName;

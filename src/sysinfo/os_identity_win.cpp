@@ -125,13 +125,7 @@ int CheckOsVersion(OsVersionResult** result, int* count) {
     if (!record) return 1;
 
     OsIdentityFacts facts;
-    facts.major = version.major;
-    facts.minor = version.minor;
-    facts.build = version.build;
-    facts.productType = version.productType;
-    facts.suiteMask = version.suiteMask;
-    facts.servicePack = version.servicePack;
-    facts.serverR2 = version.serverR2;
+    facts.version = version;
     UniqueRegKey key = OpenCurrentVersion();
     facts.productName = ReadText(key.get(), L"ProductName");
     facts.displayVersion = ReadText(key.get(), L"DisplayVersion");
@@ -143,11 +137,11 @@ int CheckOsVersion(OsVersionResult** result, int* count) {
     const Architectures arch = ReadArchitectures(version.architecture);
 
     record->cbSize = sizeof(OsVersionResult);
-    record->nMajorVersion = facts.major;
-    record->nMinorVersion = facts.minor;
-    record->nBuildNumber = facts.build;
+    record->nMajorVersion = facts.version.major;
+    record->nMinorVersion = facts.version.minor;
+    record->nBuildNumber = facts.version.build;
     record->nRevision = facts.ubr.value_or(0);
-    record->nProductType = facts.productType;
+    record->nProductType = facts.version.productType;
     record->nNativeArchitecture = arch.native;
     record->nProcessArchitecture = arch.process;
     record->nWow64 = arch.wow64 ? 1 : 0;

@@ -21,7 +21,7 @@ struct Facts {
     Facts& suite(std::uint16_t s) { f.suiteMask = s; return *this; }
     Facts& sp(const char16_t* t) { f.servicePack = t; return *this; }
     Facts& build(std::uint32_t b) { f.build = b; return *this; }
-    Facts& amd64() { f.architecture = kArchitectureAmd64; return *this; }
+    Facts& amd64() { f.architecture = kArchAmd64; return *this; }
     Facts& r2() { f.serverR2 = true; return *this; }
     Facts& basic() { f.extended = false; f.productType = 0; f.suiteMask = 0; return *this; }
     Facts& storedType(std::optional<Text> t) { f.storedProductType = std::move(t); return *this; }

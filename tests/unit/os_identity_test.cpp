@@ -13,19 +13,19 @@ constexpr std::uint8_t kWs = 1, kDc = 2, kSrv = 3;
 struct Os {
     OsIdentityFacts f;
     Os(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint8_t type) {
-        f.major = major;
-        f.minor = minor;
-        f.build = build;
-        f.productType = type;
+        f.version.major = major;
+        f.version.minor = minor;
+        f.version.build = build;
+        f.version.productType = type;
     }
     Os& name(const char16_t* t) { f.productName = Text(t); return *this; }
     Os& display(const char16_t* t) { f.displayVersion = Text(t); return *this; }
     Os& release(const char16_t* t) { f.releaseId = Text(t); return *this; }
     Os& edition(const char16_t* t) { f.editionId = Text(t); return *this; }
     Os& install(const char16_t* t) { f.installationType = Text(t); return *this; }
-    Os& sp(const char16_t* t) { f.servicePack = t; return *this; }
-    Os& suite(std::uint16_t s) { f.suiteMask = s; return *this; }
-    Os& r2() { f.serverR2 = true; return *this; }
+    Os& sp(const char16_t* t) { f.version.servicePack = t; return *this; }
+    Os& suite(std::uint16_t s) { f.version.suiteMask = s; return *this; }
+    Os& r2() { f.version.serverR2 = true; return *this; }
     Os& brand(const char16_t* t) { f.brandingName = Text(t); return *this; }
 };
 

@@ -3,14 +3,19 @@
 // returns 1 and frees what it had built (the host's own handler never sees
 // the exception); on x86 the exception cannot be carried through the
 // library's frames and the process ends in std::terminate, which a child
-// process shows.
+// process shows. A throw while the drive survey's defragmenter runs (under
+// an emulated XP) leaves no work file beside the host and no defragmenter
+// running.
+// ctest-lock: prefix
 #include <gtest/gtest.h>
 
 #include "test_support.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -122,6 +127,81 @@ TEST(ThrowingCallbackChild, HardwareCheck) {
     }
     std::fflush(stdout);
     std::_Exit(rc == 1 && r == nullptr ? kChildCheckReturned : 1);
+}
+
+// Throws at the first call after the stand-in defragmenter has started (its
+// log exists), so that the throw comes from a poll of the running analysis.
+int __cdecl ThrowOnceTheDefragmenterRuns(const wchar_t*, int, int, int, int, intptr_t context, const wchar_t*, int,
+                                         int*) {
+    const std::wstring* log = reinterpret_cast<const std::wstring*>(context);
+    if (tw::FileExists(*log)) throw std::runtime_error("host callback failed");
+    return 0;
+}
+
+// Run only as the child of the test below, from a folder of its own.
+TEST(ThrowingCallbackChild, DriveSurvey) {
+    if (GetEnvironmentVariableW(kChildVariable, nullptr, 0) == 0) GTEST_SKIP() << "run by ThrowingCallback only";
+    wchar_t dir[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(L"TW_DEFRAG_DIR", dir, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    const std::wstring log = std::wstring(dir) + L"\\log.txt";
+    tw::Library lib;
+    ASSERT_TRUE(lib.loaded());
+    HddNode* r = nullptr;
+    int count = 0;
+    int rc = -1;
+    try {
+        rc = lib.Check_HDD_(&r, ThrowOnceTheDefragmenterRuns, &count, reinterpret_cast<intptr_t>(&log));
+    } catch (...) {
+        std::fflush(stdout);
+        std::_Exit(kChildHandlerRan);
+    }
+    std::fflush(stdout);
+    std::_Exit(rc == 1 && r == nullptr ? kChildCheckReturned : 1);
+}
+
+TEST(ThrowingCallback, X64DriveSurveyLeavesNoWorkFileAndNoDefragmenter) {
+    if (!kX64) GTEST_SKIP() << "x86: the exception ends the process (std::terminate); see the child test";
+    // The stand-in defragmenter in the system folder, running long enough
+    // for several polls; the host copied into a folder of its own, which
+    // the analysis's work files lie beside, told it runs on XP.
+    const std::wstring defrag = tw::NativeSystemDir() + L"\\defrag.exe";
+    ASSERT_TRUE(CopyFileW((tw::TestsDir() + L"\\defrag\\defrag.exe").c_str(), defrag.c_str(), FALSE));
+    std::unique_ptr<const std::wstring, void (*)(const std::wstring*)> removeDefrag(
+        &defrag, [](const std::wstring* path) { DeleteFileW(path->c_str()); });
+    tw::TempDir instructions;
+    ASSERT_TRUE(tw::WriteFileBytes(instructions.file(L"report.txt"), "free = 50%\r\ntotal = 15%\r\n"));
+    ASSERT_TRUE(tw::WriteFileBytes(instructions.file(L"sleep.txt"), "30000"));
+    tw::TempDir hostDir;
+    const std::wstring host = hostDir.file(L"it_throwing_xp.exe");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, host.c_str(), FALSE));
+    tw::ScopedRegKey version(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\it_throwing_xp.exe");
+    ASSERT_EQ(version.setString(L"Version", L"winxp"), ERROR_SUCCESS);
+
+    ASSERT_TRUE(SetEnvironmentVariableW(kChildVariable, L"1"));
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TW_DEFRAG_DIR", instructions.path().c_str()));
+    tw::ProgramRun run = tw::RunProgram(host, L"--gtest_filter=ThrowingCallbackChild.DriveSurvey", L"", 120000);
+    SetEnvironmentVariableW(kChildVariable, nullptr);
+    SetEnvironmentVariableW(L"TW_DEFRAG_DIR", nullptr);
+    ASSERT_TRUE(run.started) << run.error;
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kChildCheckReturned)) << "exit code " << run.exitCode;
+
+    const std::string log = tw::ReadFileBytes(instructions.file(L"log.txt"));
+    ASSERT_NE(log.find("start "), std::string::npos) << "the defragmenter never ran";
+    EXPECT_FALSE(tw::FileExists(hostDir.file(L"defrag.bat")));
+    EXPECT_FALSE(tw::FileExists(hostDir.file(L"defrag.txt")));
+    for (const std::string& line : tw::Split(log, '\n')) {
+        if (line.rfind("start ", 0) != 0) continue;
+        DWORD pid = std::stoul(line.substr(6));
+        std::unique_ptr<void, decltype(&CloseHandle)> process(OpenProcess(SYNCHRONIZE, FALSE, pid), &CloseHandle);
+        bool alive = process.get() && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+        EXPECT_FALSE(alive) << "defragmenter " << pid << " outlived the survey";
+        std::printf("defragmenter %lu: %s\n", static_cast<unsigned long>(pid), alive ? "running" : "gone");
+    }
+    DeleteFileW(host.c_str());
 }
 
 TEST(ThrowingCallback, OutcomeInAProcessOfItsOwn) {
