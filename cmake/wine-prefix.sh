@@ -36,6 +36,13 @@ wine_loader() {
 
 # In a subshell: the lock's descriptor must not reach a program run after it.
 start_prefix() (
+    # Nothing the caller holds open beyond stdio reaches the server and the
+    # services started here: a pipe of a process substitution (2> >(...))
+    # would be held open for as long as the server lives.
+    for fd in /proc/$BASHPID/fd/*; do
+        fd="${fd##*/}"
+        [ "$fd" -le 2 ] 2>/dev/null || [ "$fd" = 255 ] || eval "exec $fd>&-" 2>/dev/null || true
+    done
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
     flock 9
