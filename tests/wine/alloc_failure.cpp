@@ -4,7 +4,7 @@
 // failure at any point must free everything the body built. The bodies are
 // this program's own copy of the platform layer, guarded as the exports
 // guard them. The connectivity check goes to a closed loopback port.
-// ctest-lock: prefix
+// ctest-lock: prefix uninstall_key
 // ctest-timeout: 900
 #include <gtest/gtest.h>
 

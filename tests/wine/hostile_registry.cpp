@@ -3,7 +3,7 @@
 // cannot be opened (a deny entry in their access list, which Wine honours);
 // an environment key with hundreds of values and names at the length limits.
 // Every value and access list the tests change is restored afterwards.
-// ctest-lock: prefix
+// ctest-lock: prefix uninstall_key
 #include <gtest/gtest.h>
 
 #include "test_support.h"
