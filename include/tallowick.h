@@ -169,7 +169,7 @@ typedef struct NetInfoResult {
 typedef struct HardwareConfigResult {
     TwChar szProcessor[1025];
     TwChar szMemory[1025];
-    TwChar szDiskDrive[1025];
+    TwChar szDiskDrive[1025];      /* "76.604GB IDE": GB are units of 2^30 bytes */
     TwChar szMonitor[1025];
     TwChar szVideoController[1025];
     TwChar szSoundDevice[1025];
@@ -211,6 +211,7 @@ typedef struct NetConfigNode {
 } NetConfigNode;
 
 /* ---- Check_Network ---------------------------------------------------- */
+/* Reachable: any HTTP answer came back (a proxy's 502 included). */
 typedef struct NetworkResult {
     TwChar szVerdict[261];
     TwChar szNetworkState[261];
