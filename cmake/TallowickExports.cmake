@@ -100,7 +100,9 @@ function(tallowick_generate_exports table output_dir)
  * tallowick_loader.h - loads Tallowick.dll at run time and finds every export.
  * Written by CMake from @source@; edit the table, not this file.
  *
- * Valid C99 and C++. Include it instead of linking the import library:
+ * C99 or later, C++11 or later, as tallowick.h, which it includes. It loads
+ * with LoadLibraryExW(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH): pass a full
+ * path. Include it instead of linking the import library:
  *
  *     TallowickApi api;
  *     if (TallowickLoad(&api, L"C:\\Tools\\Tallowick.dll") != 0) {

@@ -2,7 +2,10 @@
  * tallowick.h - public interface of Tallowick.dll, the diagnostic plug-in
  * library for Windows.
  *
- * Valid C99 and C++. Two builds of the library exist, and a host takes the
+ * Language: C99 or later, or C++11 or later. The layout checks at the end
+ * use static_assert in C++ (so C++98/03 compilers stop there),
+ * _Static_assert in C11 and later, and in C99 a typedef of a char array
+ * whose size turns negative when a check fails. Two builds of the library exist, and a host takes the
  * one of its own architecture (Windows loads no DLL of the other kind):
  *  - x86: the 32-bit DLL, for 32-bit hosts, on 32-bit Windows and on 64-bit
  *    Windows (under WOW64). Every export and the callback use the cdecl
@@ -41,6 +44,12 @@
  *    x86 build the exception cannot pass through the library's frames and
  *    the process ends in std::terminate.
  *  - A null result pointer makes a check do nothing and return 1.
+ *  - A check that returns 1 hands over no result: *result is left as the
+ *    host set it, or set to NULL (when a system DLL the check needs cannot
+ *    be loaded, or Check_Process fails on the way), never to a record. Start
+ *    *result at NULL, so that releasing it is harmless whatever the code.
+ *    Check_Network returns 0 even when its record cannot be allocated:
+ *    *result is NULL then (and *count 1), so test the pointer too.
  *  - Loading the library loads no system DLL beyond kernel32 and msvcrt; a
  *    check loads the ones it needs on its first call. When one of them cannot
  *    be loaded, the check fails as it fails otherwise (returns 1, hands over
@@ -109,7 +118,9 @@ typedef wchar_t TwChar;
 
 /*
  * The host's callback. Arguments:
- *  1 status   progress text for the host to show, or NULL (a cancel poll)
+ *  1 status   progress text for the host to show; NULL for a bare cancel
+ *             poll (the drive survey's), the empty text "" for the hardware
+ *             check's one poll, the share's name in Repair_ShareResource
  *  2-5        always -1
  *  6 context  the value the host passed to the export, unchanged
  *  7 message  message text, or NULL
@@ -134,7 +145,7 @@ typedef struct PagingFileNode {
 
 typedef struct EnvironmentVariableNode {
     TwChar szName[261];
-    TwChar *pszValue;              /* unexpanded text, owned by the node */
+    TwChar *pszValue;              /* unexpanded text, owned by the node, never NULL */
     struct EnvironmentVariableNode *pNext;
 } EnvironmentVariableNode;
 
@@ -158,7 +169,7 @@ typedef struct NetInfoResult {
 typedef struct HardwareConfigResult {
     TwChar szProcessor[1025];
     TwChar szMemory[1025];
-    TwChar szDiskDrive[1025];
+    TwChar szDiskDrive[1025];      /* "76.604GB IDE": GB are units of 2^30 bytes */
     TwChar szMonitor[1025];
     TwChar szVideoController[1025];
     TwChar szSoundDevice[1025];
@@ -183,7 +194,9 @@ typedef struct HddNode {
 typedef struct ProcessNode {
     TwChar szName[261];
     TwChar szOwner[261];
-    int32_t nCpuPercent;
+    int32_t nCpuPercent;           /* share of all processor time used since each
+                                      process started (not the current load);
+                                      the idle entry gets 100 minus the others */
     TwChar szMemory[261];          /* working set, "10244 K" */
     struct ProcessNode *pNext;
 } ProcessNode;
@@ -198,6 +211,7 @@ typedef struct NetConfigNode {
 } NetConfigNode;
 
 /* ---- Check_Network ---------------------------------------------------- */
+/* Reachable: any HTTP answer came back (a proxy's 502 included). */
 typedef struct NetworkResult {
     TwChar szVerdict[261];
     TwChar szNetworkState[261];

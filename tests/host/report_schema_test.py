@@ -57,6 +57,8 @@ def main():
         "record field gone": drift(lambda d: d["process"]["result"]["items"][0].pop("szMemory")
                                    if d["process"]["result"]["items"] else d.update(bad=1)),
         "return code missing": drift(lambda d: d["apps"].pop("returnCode")),
+        "environment value null": drift(lambda d: d["sysinfo"]["result"]["pEnvironment"][0].update(pszValue=None)
+                                        if d["sysinfo"]["result"]["pEnvironment"] else d.update(bad=1)),
     }
     for what, doc in drifted.items():
         check(not validator.is_valid(doc), "the schema accepts a document with a %s" % what)

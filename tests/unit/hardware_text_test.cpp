@@ -128,6 +128,7 @@ TEST(FormatDiskSize, RoundsTheExactValue) {
         {3 * kGiB / 16, u"0.188GB "},     // 0.1875
         {kGiB / 2000 + 1, u"0.001GB "},   // just above 0.0005
         {kGiB - 1, u"1.000GB "},          // carries into the whole part
+        {80000000000, u"74.506GB "},      // a disk sold as 80 GB of 10^9 bytes: units of 2^30
         {-kGiB, u"-1.000GB "},
         {-1, u"-0.000GB "},
         {std::numeric_limits<std::int64_t>::max(), u"8589934592.000GB "},

@@ -228,7 +228,9 @@ TEST(HddCheck, FragmentationAndAdviceFollowFamilyAndReportLayout) {
 TEST(HddCheck, Family5SendsProgressButRunsNoAnalysis) {
     StandIn standIn;
     standIn.report(kXpReport15);
-    for (const wchar_t* version : {L"win2k", L"win2008r2"}) {
+    // Windows 2000 Professional, Windows 7 (Wine 8's win2008r2 is the
+    // workstation) and Windows 10: no client from 7 on gets an analysis.
+    for (const wchar_t* version : {L"win2k", L"win2008r2", L"win10"}) {
         SCOPED_TRACE(tw::ToUtf8(version));
         ProbeRun run = RunProbe(version);
         EXPECT_EQ(run.family, tallowick::OsNtWorkstation);

@@ -4,10 +4,17 @@
 // ctest-labels: bitness
 // WinINet in a 32-bit process under qemu-i386 crashes once a thread of the
 // process has ended (seen with a plain WinINet program and no library).
-// ctest-qemu-filter: -Surface.ThreadsComingAndGoingKeepTheCatalogue
+// The failed-check rows start a Wine process per row, a minute or two each
+// there.
+// ctest-qemu-filter: -Surface.ThreadsComingAndGoingKeepTheCatalogue:Surface.FailedCheckHandsOverNoResult
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +24,58 @@
 namespace {
 
 DWORD WINAPI DoNothing(LPVOID) { return 0; }
+
+constexpr bool kX64 = sizeof(void*) == 8;
+
+// A check that returns 1 hands over no result: *result stays what the host
+// stored, or becomes NULL, never a record; the count reads 0. Each row runs
+// in a copy of this program (the system DLL it names disabled for that copy
+// alone), so a row's own result location can be preset and read back.
+enum class After { Untouched, Null };
+struct FailureRow {
+    const char* name;
+    const wchar_t* disabledDll;  // empty: none; the failure comes from a throwing callback
+    bool x64Only;                // a callback that throws ends an x86 process (std::terminate)
+    After after;
+    int (*run)(tw::Library& lib, void** result, int* count);
+};
+
+int __cdecl ThrowAtOnce(const wchar_t*, int, int, int, int, intptr_t, const wchar_t*, int, int*) {
+    throw std::runtime_error("host callback failed");
+}
+
+template <typename T>
+T** As(void** result) {
+    return reinterpret_cast<T**>(result);
+}
+
+const FailureRow kFailureRows[] = {
+    {"adapters without iphlpapi", L"iphlpapi", false, After::Null,
+     [](tw::Library& lib, void** r, int* n) { return lib.Check_NetConfig_(As<NetConfigNode>(r), nullptr, n, 0); }},
+    {"connectivity without wininet", L"wininet", false, After::Null,
+     [](tw::Library& lib, void** r, int* n) { return lib.Check_Network_(As<NetworkResult>(r), nullptr, n, 0); }},
+    {"shares without netapi32", L"netapi32", false, After::Null,
+     [](tw::Library& lib, void** r, int* n) {
+         return lib.Check_ShareResource_(As<ShareResourceNode>(r), nullptr, n, 0);
+     }},
+    {"hardware without oleaut32", L"oleaut32", false, After::Null,
+     [](tw::Library& lib, void** r, int* n) {
+         return lib.Check_HardwareConfig_(As<HardwareConfigResult>(r), nullptr, n, 0);
+     }},
+    {"hardware, the callback throws", L"", true, After::Untouched,
+     [](tw::Library& lib, void** r, int* n) {
+         return lib.Check_HardwareConfig_(As<HardwareConfigResult>(r), ThrowAtOnce, n, 0);
+     }},
+    {"drive survey, the callback throws", L"", true, After::Untouched,
+     [](tw::Library& lib, void** r, int* n) { return lib.Check_HDD_(As<HddNode>(r), ThrowAtOnce, n, 0); }},
+};
+
+const wchar_t kFailureRowVariable[] = L"TALLOWICK_SURFACE_FAILURE_ROW";
+void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x5E7710));
+// The child's exit code: 1000 + 100 * return code + 10 * what *result holds
+// (0 the sentinel, 1 NULL, 2 anything else) + 1 when the count is not 0;
+// kDllAlreadyLoaded when the row's DLL was in the process before the check.
+constexpr DWORD kDllAlreadyLoaded = 20;
 
 TEST(Surface, EveryExportResolvesAndAliasesShareAnEntry) {
     tw::Library lib;
@@ -133,6 +192,52 @@ TEST(Surface, NetworkChecksOnSeveralThreadsKeepTheirOwnTexts) {
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(done.load(), 100);
     EXPECT_EQ(wrong.load(), 0);
+}
+
+// Runs in the copy of this program that FailedCheckHandsOverNoResult starts.
+TEST(SurfaceChild, FailedCheck) {
+    wchar_t row[16] = {};
+    if (!GetEnvironmentVariableW(kFailureRowVariable, row, 16)) GTEST_SKIP() << "started by the row test alone";
+    const FailureRow& r = kFailureRows[std::wcstol(row, nullptr, 10)];
+    if (*r.disabledDll && GetModuleHandleW(r.disabledDll)) std::_Exit(static_cast<int>(kDllAlreadyLoaded));
+    tw::Library lib;
+    if (!lib.loaded()) std::_Exit(2);
+    void* result = kSentinel;
+    int count = 77;
+    const int rc = r.run(lib, &result, &count);
+    const int held = result == kSentinel ? 0 : result == nullptr ? 1 : 2;
+    std::_Exit(1000 + 100 * rc + 10 * held + (count != 0 ? 1 : 0));
+}
+
+TEST(Surface, FailedCheckHandsOverNoResult) {
+    tw::TempDir dir;
+    const std::wstring copy = dir.file(L"it_surface_child.exe");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
+    const std::wstring appKey = L"Software\\Wine\\AppDefaults\\it_surface_child.exe";
+    tw::ScopedRegKey app(HKEY_CURRENT_USER, appKey);
+    for (std::size_t i = 0; i < std::size(kFailureRows); ++i) {
+        const FailureRow& r = kFailureRows[i];
+        SCOPED_TRACE(r.name);
+        if (r.x64Only && !kX64) continue;
+        tw::ScopedRegKey overrides(HKEY_CURRENT_USER, appKey + L"\\DllOverrides");
+        if (*r.disabledDll) ASSERT_EQ(overrides.setString(r.disabledDll, L""), ERROR_SUCCESS);
+        ASSERT_TRUE(SetEnvironmentVariableW(kFailureRowVariable, std::to_wstring(i).c_str()));
+        tw::ProgramRun run = tw::RunProgram(copy, L"--gtest_filter=SurfaceChild.FailedCheck", L"", 120000);
+        SetEnvironmentVariableW(kFailureRowVariable, nullptr);
+        ASSERT_TRUE(run.started) << run.error;
+        ASSERT_TRUE(run.ended);
+        std::printf("%s: child exit code %lu\n", r.name, static_cast<unsigned long>(run.exitCode));
+        if (run.exitCode == kDllAlreadyLoaded) {
+            std::printf("  the DLL was loaded before the check: row not measured\n");
+            continue;
+        }
+        const DWORD held = r.after == After::Untouched ? 0 : 1;
+        EXPECT_EQ(run.exitCode, 1000u + 100u + 10u * held)
+            << "expected return code 1, *result " << (held ? "NULL" : "untouched") << ", count 0";
+    }
+    DeleteFileW(copy.c_str());
 }
 
 }  // namespace
