@@ -5,7 +5,7 @@
 # find_package(Tallowick), runs its C and C++ hosts under Wine, and checks
 # that the CPack ZIP carries the same layout and names its architecture
 # (win32 for x86, win64 for x64). It also builds the C host with the flags
-# of the package's pkg-config file alone, checks that the guide's C example
+# of the unpacked ZIP's pkg-config file alone, checks that the guide's C example
 # writes its Chinese progress texts as UTF-8 when its output is a pipe, and
 # that the ZIP's programs are stripped with their symbol files beside them.
 # When OTHER_BUILD_DIR holds a build of the
@@ -55,17 +55,6 @@ printf 'include("%s")\nlist(APPEND CMAKE_FIND_ROOT_PATH /)\n' "$toolchain" > "$w
 grep -q '^  \.\.\. 正在分析: ' "$work/example.out" ||
     { echo "the example's progress texts lost their Chinese:"; head -5 "$work/example.out"; exit 1; }
 
-# pkg-config, relocatable: the flags of the installed tree, nothing else.
-pc() { PKG_CONFIG_LIBDIR="$work/inst/lib/pkgconfig" pkg-config "$@" tallowick; }
-[ "$(pc --modversion)" = "$version" ] || { echo "pkg-config says version $(pc --modversion), not $version"; exit 1; }
-[ "$(pc --variable=arch)" = "$arch" ] || { echo "pkg-config says arch $(pc --variable=arch), not $arch"; exit 1; }
-mkdir "$work/pc"
-"$triple-gcc" -std=c99 -Wall -Wextra -Werror -o "$work/pc/consumer_pc.exe" "$src/tests/consumer/host.c" \
-    $(pc --cflags --libs) -static-libgcc
-cp "$work/inst/bin/Tallowick.dll" "$work/pc/" && cp -r "$work/inst/bin/common" "$work/pc/"
-echo "pkg-config: $(pc --cflags --libs)"
-"$build/wine-run" "$work/pc/consumer_pc.exe"
-
 # The ZIP: one top folder holding the same layout.
 (cd "$build" && "$cpack" -G ZIP -B "$work/pkg" >/dev/null)
 zip="$(ls "$work"/pkg/Tallowick-*-"$system".zip)"
@@ -82,5 +71,17 @@ PY
 # The ZIP's programs: stripped, with their symbol files.
 mkdir "$work/unzipped"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work/unzipped"
-"$src/tests/check_debug_split.sh" "$triple-objdump" "$triple-objcopy" "$work/unzipped/$(basename "$zip" .zip)" \
-    bin/Tallowick.dll bin/tallowick.exe
+unzipped="$work/unzipped/$(basename "$zip" .zip)"
+"$src/tests/check_debug_split.sh" "$triple-objdump" "$triple-objcopy" "$unzipped" bin/Tallowick.dll bin/tallowick.exe
+
+# pkg-config, from the unpacked ZIP (relocatable: its paths follow the .pc
+# file): the flags of that tree, nothing else.
+pc() { PKG_CONFIG_LIBDIR="$unzipped/lib/pkgconfig" pkg-config "$@" tallowick; }
+[ "$(pc --modversion)" = "$version" ] || { echo "pkg-config says version $(pc --modversion), not $version"; exit 1; }
+[ "$(pc --variable=arch)" = "$arch" ] || { echo "pkg-config says arch $(pc --variable=arch), not $arch"; exit 1; }
+mkdir "$work/pc"
+"$triple-gcc" -std=c99 -Wall -Wextra -Werror -o "$work/pc/consumer_pc.exe" "$src/tests/consumer/host.c" \
+    $(pc --cflags --libs) -static-libgcc
+cp "$unzipped/bin/Tallowick.dll" "$work/pc/" && cp -r "$unzipped/bin/common" "$work/pc/"
+echo "pkg-config: $(pc --cflags --libs)"
+"$build/wine-run" "$work/pc/consumer_pc.exe"
