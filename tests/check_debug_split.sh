@@ -3,7 +3,8 @@
 # Each FILE (a program of the package, relative to DIR) is stripped and
 # finds its symbols beside itself: no .debug_* section and no symbol table
 # in it, a .gnu_debuglink that names FILE.debug, and FILE.debug holding the
-# debugging information with the CRC-32 the link records.
+# debugging information with the CRC-32 the link records and the program's
+# build id (its CodeView RSDS signature).
 set -euo pipefail
 objdump="$1" objcopy="$2" dir="$3"
 shift 3
@@ -29,9 +30,14 @@ for rel in "$@"; do
     if ! "$objdump" -h "$file.debug" | awk '{ print $2 }' | grep -qx '\.debug_info'; then
         echo "$name.debug holds no debugging information"; fail=1
     fi
+    id=$("$objdump" -p "$file" | sed -n 's/.*(format RSDS signature \([0-9a-f]*\) age.*/\1/p' | head -1)
+    debug_id=$("$objdump" -p "$file.debug" | sed -n 's/.*(format RSDS signature \([0-9a-f]*\) age.*/\1/p' | head -1)
+    if [ -z "$id" ] || [ "$id" != "$debug_id" ]; then
+        echo "$rel: build id '$id', its symbol file's '$debug_id'"; fail=1
+    fi
     "$objcopy" --dump-section ".gnu_debuglink=$scratch/link" "$file" "$scratch/copy"
     # The link: the file name, NUL, padding to 4 bytes, its CRC-32 (little-endian).
-    python3 - "$scratch/link" "$file.debug" "$name.debug" "$rel" <<'PY' || fail=1
+    python3 - "$scratch/link" "$file.debug" "$name.debug" "$rel" "$id" <<'PY' || fail=1
 import sys, zlib
 link = open(sys.argv[1], "rb").read()
 end = link.index(b"\0")
@@ -44,7 +50,7 @@ if named != sys.argv[3]:
     sys.exit(f"{rel} links to {named!r}, not {sys.argv[3]!r}")
 if recorded != actual:
     sys.exit(f"{rel}: the link's CRC-32 {recorded:08x} is not that of {named} ({actual:08x})")
-print(f"{rel}: stripped, symbols in {named} (CRC-32 {actual:08x})")
+print(f"{rel}: stripped, symbols in {named} (CRC-32 {actual:08x}, build id {sys.argv[5]})")
 PY
 done
 exit $fail
