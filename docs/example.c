@@ -7,11 +7,40 @@
  *     add_executable(example example.c)
  *     target_link_libraries(example PRIVATE Tallowick::Tallowick)
  * and put Tallowick.dll and its common\config\Resource.ini beside example.exe.
+ *
+ * The library's texts are UTF-16 and may hold any script (the progress texts
+ * are Chinese). wprintf in the C runtime's default locale drops what the
+ * locale cannot carry, so this host formats each line into a wide buffer and
+ * writes it itself: WriteConsoleW to a console, UTF-8 bytes to a file or pipe.
  */
+#include <stdarg.h>
 #include <stdio.h>
 #include <wchar.h>
 
+#include <windows.h>
 #include <tallowick.h>
+
+/* Writes one formatted line of wide text to standard output. */
+static void say(const wchar_t *format, ...) {
+    wchar_t line[2048];
+    char bytes[3 * 2048];
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode, written;
+    va_list args;
+    int length, size;
+
+    va_start(args, format);
+    length = vswprintf(line, sizeof line / sizeof line[0], format, args);
+    va_end(args);
+    if (length < 0) length = (int)wcslen(line);       /* cut at the buffer's end */
+    if (out == NULL || out == INVALID_HANDLE_VALUE) return;
+    if (GetConsoleMode(out, &mode)) {                  /* a console takes UTF-16 */
+        WriteConsoleW(out, line, (DWORD)length, &written, NULL);
+        return;
+    }
+    size = WideCharToMultiByte(CP_UTF8, 0, line, length, bytes, (int)sizeof bytes, NULL, NULL);
+    if (size > 0) WriteFile(out, bytes, (DWORD)size, &written, NULL);
+}
 
 struct progress {
     int texts;       /* progress texts shown */
@@ -25,7 +54,7 @@ static int TALLOWICK_CALL on_callback(const TwChar *status, int r2, int r3, int 
     struct progress *p = (struct progress *)context;  /* our own context value, unchanged */
     (void)r2; (void)r3; (void)r4; (void)r5; (void)message; (void)style; (void)value;
     if (status && *status) {          /* a progress text: "正在分析: C:\ ..." */
-        wprintf(L"  ... %ls\n", status);
+        say(L"  ... %ls\n", status);
         p->texts++;
     }
     return p->stop;                   /* non-zero asks the running check to stop */
@@ -39,9 +68,9 @@ int main(void) {
     int count = 0;
 
     if (Check_HDD(&drives, on_callback, &count, (intptr_t)&progress) == 0) {
-        wprintf(L"%d fixed drive(s)\n", count);
+        say(L"%d fixed drive(s)\n", count);
         for (d = drives; d; d = d->pNext) {
-            wprintf(L"  %ls  %llu of %llu bytes free  %ls %ls\n", d->szRootPath,
+            say(L"  %ls  %llu of %llu bytes free  %ls %ls\n", d->szRootPath,
                     (unsigned long long)d->ullFreeBytes, (unsigned long long)d->ullTotalBytes,
                     d->szFragmentation, d->szAdvice);
         }
@@ -49,8 +78,8 @@ int main(void) {
     Release_HDD(drives);              /* exactly once; also fine with NULL */
 
     if (Check_SysInfo(&sys, NULL, &count, 0) == 0) {
-        wprintf(L"%ls, Internet Explorer %ls\n", sys->szOsName, sys->szIeVersion);
-        for (v = sys->pEnvironment; v; v = v->pNext) wprintf(L"  %ls=%ls\n", v->szName, v->pszValue);
+        say(L"%ls, Internet Explorer %ls\n", sys->szOsName, sys->szIeVersion);
+        for (v = sys->pEnvironment; v; v = v->pNext) say(L"  %ls=%ls\n", v->szName, v->pszValue);
         Release_SysInfo(sys);         /* frees the record and both lists it owns */
     }
     return 0;

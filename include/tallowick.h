@@ -100,7 +100,7 @@ extern "C" {
 /* The version of the library this header describes (the DLL's version
  * resource and Tallowick_GetVersion give the loaded one). */
 #define TALLOWICK_VERSION_MAJOR 1
-#define TALLOWICK_VERSION_MINOR 0
+#define TALLOWICK_VERSION_MINOR 1
 #define TALLOWICK_VERSION_PATCH 0
 /* One number for comparisons: 0x00MMmmpp (major, minor, patch). */
 #define TALLOWICK_MAKE_VERSION(major, minor, patch) \

@@ -341,7 +341,7 @@ TEST(OsVersion, ExportFollowsTheCheckRules) {
     EXPECT_EQ(major, TALLOWICK_VERSION_MAJOR);
     EXPECT_EQ(minor, TALLOWICK_VERSION_MINOR);
     EXPECT_EQ(patch, TALLOWICK_VERSION_PATCH);
-    EXPECT_EQ(lib.Tallowick_GetVersion_(nullptr, nullptr, nullptr), TALLOWICK_MAKE_VERSION(1, 0, 0));
+    EXPECT_EQ(lib.Tallowick_GetVersion_(nullptr, nullptr, nullptr), TALLOWICK_MAKE_VERSION(1, 1, 0));
 }
 
 }  // namespace

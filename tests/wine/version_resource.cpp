@@ -15,7 +15,7 @@ namespace {
 struct VersionInfo {
     bool ok = false;
     VS_FIXEDFILEINFO fixed = {};
-    std::wstring fileVersion, productVersion, productName, description, originalName;
+    std::wstring fileVersion, productVersion, productName, description, originalName, copyright;
 };
 
 std::wstring Value(std::vector<BYTE>& block, const wchar_t* name) {
@@ -42,6 +42,7 @@ VersionInfo Read(const std::wstring& file) {
     info.productName = Value(block, L"ProductName");
     info.description = Value(block, L"FileDescription");
     info.originalName = Value(block, L"OriginalFilename");
+    info.copyright = Value(block, L"LegalCopyright");
     info.ok = true;
     return info;
 }
@@ -56,10 +57,15 @@ TEST(VersionResource, LibraryAndHostCarryVersionAndDescription) {
         ASSERT_TRUE(info.ok) << c.file;
         EXPECT_EQ(info.fixed.dwSignature, 0xFEEF04BDu);
         EXPECT_EQ(info.fixed.dwFileType, c.type) << c.file;
-        EXPECT_EQ(HIWORD(info.fixed.dwFileVersionMS), 1u) << c.file;
+        // The header's version, in numbers and as text.
+        EXPECT_EQ(info.fixed.dwFileVersionMS, DWORD(MAKELONG(TALLOWICK_VERSION_MINOR, TALLOWICK_VERSION_MAJOR))) << c.file;
+        EXPECT_EQ(info.fixed.dwFileVersionLS, DWORD(MAKELONG(0, TALLOWICK_VERSION_PATCH))) << c.file;
         EXPECT_EQ(info.fixed.dwFileVersionMS, info.fixed.dwProductVersionMS) << c.file;
+        EXPECT_EQ(info.fixed.dwFileVersionLS, info.fixed.dwProductVersionLS) << c.file;
         EXPECT_EQ(info.fileVersion, info.productVersion) << c.file;
-        EXPECT_EQ(info.fileVersion.rfind(L"1.", 0), 0u) << c.file;
+        EXPECT_EQ(info.fileVersion, std::to_wstring(TALLOWICK_VERSION_MAJOR) + L"." + std::to_wstring(TALLOWICK_VERSION_MINOR) +
+                                        L"." + std::to_wstring(TALLOWICK_VERSION_PATCH) + L".0") << c.file;
+        EXPECT_NE(info.copyright.find(L"The Tallowick developers"), std::wstring::npos) << c.file;
         EXPECT_EQ(info.productName, L"Tallowick") << c.file;
         EXPECT_FALSE(info.description.empty()) << c.file;
         EXPECT_EQ(info.originalName, c.file);
