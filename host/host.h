@@ -293,8 +293,10 @@ enum ExitCode : int {
     kExitOk = 0,             // every check that ran returned 0
     kExitCheckFailed = 1,    // a check returned non-zero (or could not be shown)
     kExitUsage = 2,          // a usage error
-    kExitNoLibrary = 3,      // Tallowick.dll missing, not loadable, or without an export
-    kExitReportWrite = 4,    // the --html report could not be written
+    // 3 is left out: it is what abort() gives on Windows (std::terminate, a
+    // crash of the runtime inside the library), which must not read as any of these.
+    kExitNoLibrary = 4,      // Tallowick.dll missing, not loadable, or without an export
+    kExitReportWrite = 5,    // the --html report could not be written
     kExitInterrupted = 130,  // Ctrl+C
 };
 

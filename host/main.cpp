@@ -2,9 +2,10 @@
 //   tallowick.exe [CHECK...] [--json] [--html FILE]
 //   tallowick.exe shares --remove NAME... [--yes]
 // Exit codes (ExitCode in host.h): 0 every check returned 0; 1 a check
-// returned non-zero; 2 a usage error; 3 the library could not be loaded (or
-// lacks an export); 4 the HTML report could not be written; 130 the run was
-// interrupted with Ctrl+C. When several apply, the first of 130, 4, 1 wins.
+// returned non-zero; 2 a usage error; 4 the library could not be loaded (or
+// lacks an export); 5 the HTML report could not be written; 130 the run was
+// interrupted with Ctrl+C. When several apply, the first of 130, 5, 1 wins.
+// 3 is what abort() gives (std::terminate): none of the host's own codes.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -76,8 +77,9 @@ void Usage(DWORD which) {
         "  0    every check returned 0\n"
         "  1    a check returned non-zero\n"
         "  2    usage error\n"
-        "  3    Tallowick.dll could not be loaded (missing, other architecture, missing export)\n"
-        "  4    the --html report could not be written\n"
+        "  3    (not used by the host: abort(), as when std::terminate ends the process)\n"
+        "  4    Tallowick.dll could not be loaded (missing, other architecture, missing export)\n"
+        "  5    the --html report could not be written\n"
         "  130  interrupted (Ctrl+C once cancels, twice ends the host)\n"
         "\nthe --json document is report format " + std::to_string(kReportFormat) +
         ": \"format\", \"envelope\" (time, versions, machine, Windows), then one member per check\n";

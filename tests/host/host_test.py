@@ -118,8 +118,8 @@ EXIT_CODES = {
     0: "every check returned 0",       # json (when no check failed), text
     1: "a check returned non-zero",    # check_failure
     2: "usage error",                  # usage_errors
-    3: "could not be loaded",          # missing_library
-    4: "report could not be written",  # json
+    4: "could not be loaded",          # missing_library
+    5: "report could not be written",  # json
     130: "interrupted",                # interrupt
 }
 
@@ -187,7 +187,7 @@ def case_json():
     check(list(json.loads(out.decode("utf-8"))) == ["format", "envelope", "network"], "a check named twice runs once")
     # A report that cannot be written is a failure with a one-line reason.
     rc, out, err = host(["network", "--html", "Z:\\no\\such\\folder\\report.html"])
-    check(rc == 4 and "cannot write" in err.decode("utf-8"), "an unwritable --html file exits 4: %d %r" % (rc, err))
+    check(rc == 5 and "cannot write" in err.decode("utf-8"), "an unwritable --html file exits 5: %d %r" % (rc, err))
 
 
 def check_envelope(env, listed):
@@ -460,7 +460,7 @@ def case_missing_library():
         exe = os.path.join(tmp, "tallowick.exe")
         shutil.copy(HOST, exe)
         rc, out, err = wine([exe, "network"])
-        check(rc == 3, "exit code 3 without the library, got %d" % rc)
+        check(rc == 4, "exit code 4 without the library, got %d" % rc)
         check(one_line_error(err) and "Tallowick.dll was not found" in err.decode(), "a clear message: %r" % err)
         # A library of the other architecture (when that build tree is there):
         # the message names the kind of DLL this host needs.
@@ -473,7 +473,7 @@ def case_missing_library():
             shutil.copy(other, tmp)
             rc, out, err = wine([exe, "network"])
             want = "not a 64-bit (x64) Windows DLL" if own64 else "not a 32-bit (x86) Windows DLL"
-            check(rc == 3 and one_line_error(err) and want in err.decode(), "names the kind it needs: %r" % err)
+            check(rc == 4 and one_line_error(err) and want in err.decode(), "names the kind it needs: %r" % err)
         else:
             print("no build of the other architecture at %s: the wrong-architecture message is not checked" % other)
 
