@@ -455,6 +455,13 @@ def case_html_screenshot():
             shutil.copy(shot, keep)
 
 
+def pe_machine(path):
+    with open(path, "rb") as f:
+        data = f.read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    return int.from_bytes(data[pe + 4:pe + 6], "little")
+
+
 def case_missing_library():
     with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
         exe = os.path.join(tmp, "tallowick.exe")
@@ -462,12 +469,19 @@ def case_missing_library():
         rc, out, err = wine([exe, "network"])
         check(rc == 4, "exit code 4 without the library, got %d" % rc)
         check(one_line_error(err) and "Tallowick.dll was not found" in err.decode(), "a clear message: %r" % err)
+        # A DLL of the right kind without the exports: a system DLL of the
+        # prefix (of the host's machine type) under the library's name.
+        own64 = pe_machine(HOST) == 0x8664
+        prefix = os.environ.get("TALLOWICK_PREFIX_OVERRIDE") or os.path.join(BUILD, "wineprefix")
+        system = [os.path.join(prefix, "drive_c", "windows", d, "version.dll") for d in ("system32", "syswow64")]
+        stranger = [p for p in system if os.path.exists(p) and pe_machine(p) == pe_machine(HOST)]
+        check(stranger, "a system DLL of the host's kind in the prefix: %s" % system)
+        shutil.copy(stranger[0], os.path.join(tmp, "Tallowick.dll"))
+        rc, out, err = wine([exe, "network"])
+        check(rc == 4 and one_line_error(err) and "has no export" in err.decode(), "a missing export: %d %r" % (rc, err))
+        os.remove(os.path.join(tmp, "Tallowick.dll"))
         # A library of the other architecture (when that build tree is there):
         # the message names the kind of DLL this host needs.
-        with open(HOST, "rb") as f:
-            data = f.read(4096)
-        pe = int.from_bytes(data[0x3C:0x40], "little")
-        own64 = int.from_bytes(data[pe + 4:pe + 6], "little") == 0x8664
         other = os.path.join(os.path.dirname(BUILD), "build" if own64 else "build-x64", "bin", "Tallowick.dll")
         if os.path.exists(other):
             shutil.copy(other, tmp)
