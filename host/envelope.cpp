@@ -1,6 +1,9 @@
 // The JSON report's envelope: when the report was made, by which tool and
 // library, on which machine and which Windows. A fleet's collector tells the
 // reports apart by it (machineGuid first: two machines may share a name).
+#include <memory>
+#include <type_traits>
+
 #include "host.h"
 
 namespace host {
@@ -27,15 +30,15 @@ std::string ComputerName(COMPUTER_NAME_FORMAT format) {
 // has no such value); systems that know no views are asked plainly.
 Json MachineGuid() {
     const wchar_t* path = L"SOFTWARE\\Microsoft\\Cryptography";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
         return Json::Null();
     }
+    const std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)> key(opened, &RegCloseKey);
     wchar_t value[64] = {};
     DWORD type = 0, bytes = sizeof(value) - sizeof(wchar_t);
-    LONG rc = RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
-    RegCloseKey(key);
+    LONG rc = RegQueryValueExW(key.get(), L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
     if (rc != ERROR_SUCCESS || type != REG_SZ || value[0] == L'\0') return Json::Null();
     return Json::Text(value);
 }

@@ -126,6 +126,19 @@ def two_machines(validator, ours):
           "the x86 and the x64 machine: %s / %s" % (a["os"]["summary"], b["os"]["summary"]))
     print("two machines told apart: %s (%s) and %s (%s)" % (a["machine"]["machineGuid"], a["os"]["summary"],
                                                            b["machine"]["machineGuid"], b["os"]["summary"]))
+    # The 32-bit host on the 64-bit machine names that machine as its 64-bit
+    # host does: the GUID is read in the 64-bit view (the 32-bit one has none).
+    prefix64, host32 = (os.path.join(os.path.abspath(sys.argv[1]), "wineprefix"), other) \
+        if a["tool"]["architecture"] == "x64" else (os.path.join(other, "wineprefix"), os.path.abspath(sys.argv[1]))
+    env = dict(os.environ, TALLOWICK_PREFIX_OVERRIDE=prefix64, TALLOWICK_WINEARCH_OVERRIDE="win64",
+               TALLOWICK_KEEPER=os.path.join(os.path.dirname(prefix64), "bin", "wine-keeper.exe"))
+    proc = subprocess.run([os.path.join(host32, "wine-run"), os.path.join(host32, "bin", "tallowick.exe"), "os",
+                           "--json"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          timeout=240, env=env)
+    wow = json.loads(proc.stdout.decode("utf-8"))["envelope"]
+    x64 = a if a["tool"]["architecture"] == "x64" else b
+    check(wow["os"]["wow64"] and wow["tool"]["architecture"] == "x86", "a 32-bit host under WoW64: %s" % wow)
+    check(wow["machine"] == x64["machine"], "one machine for both hosts: %s / %s" % (wow["machine"], x64["machine"]))
 
 
 if __name__ == "__main__":
