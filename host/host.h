@@ -226,6 +226,9 @@ std::string ArchitectureText(unsigned architecture);
 std::string ProductTypeText(unsigned type);
 std::string UtcText(unsigned long long seconds);
 
+// The system as Windows names it: "Windows 10 Pro 22H2, build 19045.5247, x64".
+std::string OsSummary(const OsVersionResult& r);
+
 // The report's first line: the system as Windows names it, "Windows 10 Pro
 // 22H2, build 19045.5247, x64", with the library's legacy name beside it.
 std::string SystemLine(const Api& api);
@@ -243,5 +246,58 @@ std::string RenderHtmlReport(const std::vector<ReportEntry>& entries, const std:
 
 // The memory text of a process record ("10244 K") in bytes; -1 when it is no such text.
 long long ParseKilobytes(const std::string& text);
+
+// ---- numbers beside the texts of the JSON report --------------------------------------
+// Each gives -1 when the text is not of its form.
+// "24105 MB" (whole mebibytes) in bytes.
+long long ParseMegabytes(const std::string& text);
+// The size at the start of one disk drive text, "76.604GB IDE" (GB being 2^30
+// bytes, three decimals at most), in bytes, rounded to the nearest byte.
+long long ParseGigabytes(const std::string& text);
+// The percentage at the start of a text, "12%碎片" -> 12.
+long long ParsePercent(const std::string& text);
+// A text that is a plain decimal count and nothing else, "3" -> 3.
+long long ParseCount(const std::string& text);
+// The number, or null when it is -1.
+Json NumberOrNull(long long value);
+// Whether a connectivity verdict says the Internet was reached: true for the
+// catalogue's text of the reachable verdict (or its message id, shown when
+// the catalogue is missing), false for those of the unreachable one, null for
+// any other text.
+Json ReachableFromVerdict(const std::string& verdict, const std::string& reachableText,
+                          const std::string& unreachableText);
+// The catalogue text of a message id, as the library beside the host reads it
+// (the id itself when the catalogue or the id is missing).
+std::string CatalogueText(const Api& api, const wchar_t* id);
+// The folder of a module (the host's own for nullptr), with its final backslash.
+std::wstring ModuleDirectory(HMODULE module);
+
+// ---- times ----------------------------------------------------------------------------
+// ISO 8601 with seconds and the zone: "2026-12-08T23:15:03+01:00" for a local
+// time `offsetMinutes` east of UTC, "2026-12-08T22:15:03Z" for offset 0.
+std::string IsoDateTime(const SYSTEMTIME& time, int offsetMinutes);
+// Now in UTC ("...Z"), and now in local time with the zone's offset.
+std::string UtcNowIso();
+std::string LocalNowIso();
+
+// ---- the JSON report's envelope ----------------------------------------------------------
+// The report format: 2 since the envelope (the documents before it, without
+// a "format" member, are format 1).
+constexpr int kReportFormat = 2;
+// The envelope: when, by which tool and library, on which machine and
+// Windows the report was made (docs/report.schema.json, "envelope").
+Json ReportEnvelope(const Api& api, const std::string& generatedUtc);
+
+// ---- exit codes ---------------------------------------------------------------------------
+enum ExitCode : int {
+    kExitOk = 0,             // every check that ran returned 0
+    kExitCheckFailed = 1,    // a check returned non-zero (or could not be shown)
+    kExitUsage = 2,          // a usage error
+    // 3 is left out: it is what abort() gives on Windows (std::terminate, a
+    // crash of the runtime inside the library), which must not read as any of these.
+    kExitNoLibrary = 4,      // Tallowick.dll missing, not loadable, or without an export
+    kExitReportWrite = 5,    // the --html report could not be written
+    kExitInterrupted = 130,  // Ctrl+C
+};
 
 }  // namespace host

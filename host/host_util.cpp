@@ -286,4 +286,119 @@ std::string UtcText(unsigned long long seconds) {
     return buf;
 }
 
+// ---- numbers beside the texts ----------------------------------------------------------
+namespace {
+
+// The decimal digits at text[i...] as a number (at most 15 of them); the
+// position after them in `end`. -1 when no digit is there.
+long long Digits(const std::string& text, std::size_t i, std::size_t& end) {
+    long long v = 0;
+    std::size_t start = i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (i - start >= 15) return -1;
+        v = v * 10 + (text[i] - '0');
+    }
+    end = i;
+    return i == start ? -1 : v;
+}
+
+}  // namespace
+
+long long ParseMegabytes(const std::string& text) {
+    std::size_t end = 0;
+    long long v = Digits(text, 0, end);
+    if (v < 0 || text.compare(end, std::string::npos, " MB") != 0 || v > (1LL << 40)) return -1;
+    return v << 20;
+}
+
+long long ParseGigabytes(const std::string& text) {
+    std::size_t end = 0;
+    long long whole = Digits(text, 0, end);
+    if (whole < 0 || whole > 8000000) return -1;
+    long long thousandths = whole * 1000;
+    if (end < text.size() && text[end] == '.') {
+        std::size_t fracEnd = 0;
+        long long frac = Digits(text, end + 1, fracEnd);
+        std::size_t places = fracEnd - (end + 1);
+        if (frac < 0 || places > 3) return -1;
+        for (std::size_t k = places; k < 3; ++k) frac *= 10;
+        thousandths += frac;
+        end = fracEnd;
+    }
+    if (text.compare(end, 2, "GB") != 0) return -1;
+    return (thousandths * (1LL << 30) + 500) / 1000;
+}
+
+long long ParsePercent(const std::string& text) {
+    std::size_t end = 0;
+    long long v = Digits(text, 0, end);
+    return v >= 0 && end < text.size() && text[end] == '%' ? v : -1;
+}
+
+long long ParseCount(const std::string& text) {
+    std::size_t end = 0;
+    long long v = Digits(text, 0, end);
+    return v >= 0 && end == text.size() ? v : -1;
+}
+
+Json NumberOrNull(long long value) { return value == -1 ? Json::Null() : Json::Int(value); }
+
+Json ReachableFromVerdict(const std::string& verdict, const std::string& reachableText,
+                          const std::string& unreachableText) {
+    if (verdict.empty()) return Json::Null();
+    if (verdict == reachableText || verdict == "NoFault") return Json::Bool(true);
+    if (verdict == unreachableText || verdict == "HaveFault") return Json::Bool(false);
+    return Json::Null();
+}
+
+std::wstring ModuleDirectory(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.rfind(L'\\') + 1);
+}
+
+// ---- times -------------------------------------------------------------------------------
+std::string IsoDateTime(const SYSTEMTIME& t, int offsetMinutes) {
+    char buf[48];
+    int n = std::snprintf(buf, sizeof(buf), "%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                          t.wMinute, t.wSecond);
+    if (offsetMinutes == 0) {
+        std::snprintf(buf + n, sizeof(buf) - n, "Z");
+    } else {
+        int a = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+        std::snprintf(buf + n, sizeof(buf) - n, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', a / 60, a % 60);
+    }
+    return buf;
+}
+
+std::string UtcNowIso() {
+    SYSTEMTIME utc;
+    GetSystemTime(&utc);
+    return IsoDateTime(utc, 0);
+}
+
+std::string LocalNowIso() {
+    SYSTEMTIME utc, local;
+    GetSystemTime(&utc);
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return IsoDateTime(utc, 0);
+    FILETIME fu, fl;
+    SystemTimeToFileTime(&utc, &fu);
+    SystemTimeToFileTime(&local, &fl);
+    auto ticks = [](const FILETIME& f) {
+        return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+    };
+    // 100 ns ticks to minutes, to the nearest minute.
+    long long diff = ticks(fl) - ticks(fu);
+    long long minutes = (diff + (diff < 0 ? -300000000LL : 300000000LL)) / 600000000LL;
+    return IsoDateTime(local, static_cast<int>(minutes));
+}
+
 }  // namespace host

@@ -1,9 +1,11 @@
 // tallowick.exe: runs the library's checks and prints what they report.
 //   tallowick.exe [CHECK...] [--json] [--html FILE]
 //   tallowick.exe shares --remove NAME... [--yes]
-// Exit codes: 0 every check returned 0; 1 a check reported failure (or the
-// library cannot be loaded, or the report cannot be written); 2 a usage error;
-// 130 the run was interrupted with Ctrl+C.
+// Exit codes (ExitCode in host.h): 0 every check returned 0; 1 a check
+// returned non-zero; 2 a usage error; 4 the library could not be loaded (or
+// lacks an export); 5 the HTML report could not be written; 130 the run was
+// interrupted with Ctrl+C. When several apply, the first of 130, 5, 1 wins.
+// 3 is what abort() gives (std::terminate): none of the host's own codes.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -20,7 +22,7 @@ std::atomic<bool> g_progressShown{false};
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
     if (type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) {
-        if (g_interrupts.fetch_add(1) >= 1) ExitProcess(130);  // a second Ctrl+C ends the host
+        if (g_interrupts.fetch_add(1) >= 1) ExitProcess(kExitInterrupted);  // a second Ctrl+C ends the host
         return TRUE;
     }
     return FALSE;
@@ -71,28 +73,22 @@ void Usage(DWORD which) {
         "  --remove NAME   (with shares) stop sharing the named shares\n"
         "  --yes           do not ask before removing shares\n"
         "  --help          show this text\n"
-        "\nexit codes: 0 every check returned 0, 1 a check reported failure or the library could not\n"
-        "be loaded, 2 usage error, 130 interrupted (Ctrl+C once cancels, twice ends the host)\n";
+        "\nexit codes:\n"
+        "  0    every check returned 0\n"
+        "  1    a check returned non-zero\n"
+        "  2    usage error\n"
+        "  3    (not used by the host: abort(), as when std::terminate ends the process)\n"
+        "  4    Tallowick.dll could not be loaded (missing, other architecture, missing export)\n"
+        "  5    the --html report could not be written\n"
+        "  130  interrupted (Ctrl+C once cancels, twice ends the host)\n"
+        "\nthe --json document is report format " + std::to_string(kReportFormat) +
+        ": \"format\", \"envelope\" (time, versions, machine, Windows), then one member per check\n";
     WriteBytes(which, text);
 }
 
 int UsageError(const std::string& message) {
     WriteBytes(STD_ERROR_HANDLE, "tallowick: " + message + " (see --help)\n");
-    return 2;
-}
-
-std::wstring OwnDirectory(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) return std::wstring();
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.rfind(L'\\') + 1);
+    return kExitUsage;
 }
 
 // The kind of DLL this build of the host loads.
@@ -103,7 +99,7 @@ constexpr const char* kOwnArchitecture = "32-bit (x86)";
 #endif
 
 bool LoadApi(Api& api, std::string& error) {
-    std::wstring dll = OwnDirectory(nullptr) + L"Tallowick.dll";
+    std::wstring dll = ModuleDirectory(nullptr) + L"Tallowick.dll";
     if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
         error = "Tallowick.dll was not found beside tallowick.exe (looked for " + Utf8(dll) +
                 "); install the two files in one folder";
@@ -126,7 +122,7 @@ bool LoadApi(Api& api, std::string& error) {
 // The catalogue lies beside the library; without it the connectivity and
 // hardware texts come out as bare message ids.
 void WarnWithoutCatalogue(HMODULE module) {
-    std::wstring ini = OwnDirectory(module) + L"common\\config\\Resource.ini";
+    std::wstring ini = ModuleDirectory(module) + L"common\\config\\Resource.ini";
     if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: warning: the message catalogue " + Utf8(ini) +
                                          " is missing; some texts will show as message ids\n");
@@ -155,16 +151,12 @@ bool WriteFileUtf8(const std::wstring& path, const std::string& bytes, std::stri
     return ok;
 }
 
+// The HTML report's time line: the computer, then the local time with its zone.
 std::string NowText() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     GetComputerNameW(computer, &size);
-    char buf[96];
-    std::snprintf(buf, sizeof(buf), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return std::string(computer[0] ? Utf8(computer) + ", " : "") + buf;
+    return std::string(computer[0] ? Utf8(computer) + ", " : "") + LocalNowIso();
 }
 
 }  // namespace
@@ -249,7 +241,7 @@ int wmain(int argc, wchar_t** argv) {
     std::string error;
     if (!LoadApi(api, error)) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: " + error + "\n");
-        return 1;
+        return kExitNoLibrary;
     }
     WarnWithoutCatalogue(api.module);
 
@@ -258,7 +250,9 @@ int wmain(int argc, wchar_t** argv) {
         if (!system.empty()) WriteBytes(STD_OUTPUT_HANDLE, system + "\n\n");
     }
 
-    int exitCode = 0;
+    // Taken before the checks: the time the report describes.
+    const std::string generated = UtcNowIso();
+    int exitCode = kExitOk;
     bool interrupted = false;
     std::vector<SectionOutput> outputs;
     outputs.reserve(sections.size());
@@ -280,7 +274,7 @@ int wmain(int argc, wchar_t** argv) {
             out.text = std::string("  (the host failed to show this check: ") + e.what() + ")\n";
         }
         ClearProgressLine();
-        if (out.rc != 0) exitCode = 1;
+        if (out.rc != 0) exitCode = kExitCheckFailed;
         if (!options.json) {
             std::string text = std::string("== ") + section.title + " ==\n";
             if (out.rc != 0) text += "  (the check returned " + std::to_string(out.rc) + ")\n";
@@ -294,6 +288,8 @@ int wmain(int argc, wchar_t** argv) {
 
     if (options.json) {
         Json document = Json::Object();
+        document.set("format", Json::Int(kReportFormat));
+        document.set("envelope", ReportEnvelope(api, generated));
         for (std::size_t i = 0; i < ran.size(); ++i) {
             Json entry = Json::Object();
             entry.set("returnCode", Json::Int(outputs[i].rc));
@@ -308,13 +304,13 @@ int wmain(int argc, wchar_t** argv) {
             entries.push_back({ran[i]->name, ran[i]->title, outputs[i].rc, &outputs[i].json});
         if (!WriteFileUtf8(options.htmlPath, RenderHtmlReport(entries, NowText()), error)) {
             WriteBytes(STD_ERROR_HANDLE, "tallowick: " + error + "\n");
-            exitCode = 1;
+            exitCode = kExitReportWrite;
         }
     }
     TallowickUnload(&api);
     if (interrupted) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: interrupted\n");
-        return 130;
+        return kExitInterrupted;
     }
     return exitCode;
 }

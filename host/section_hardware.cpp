@@ -17,6 +17,13 @@ void ShowHardware(SectionOutput& out, const HardwareConfigResult& r, int count) 
                                 TextField("szPointingDevice", "Pointing devices", r.szPointingDevice)};
     SetFields(out.json, single);
     SetFields(out.json, deviceLists);
+    // The numbers of the formatted texts: the memory, and each disk drive's size.
+    out.json.set("memoryBytes", NumberOrNull(ParseMegabytes(Utf8(r.szMemory))));
+    Json disks = Json::Array();
+    if (r.szDiskDrive[0] != L'\0') {
+        for (const std::string& disk : SplitDevices(Utf8(r.szDiskDrive))) disks.push(NumberOrNull(ParseGigabytes(disk)));
+    }
+    out.json.set("diskDriveBytes", std::move(disks));
     Table table({"Field", "Value"});
     for (const Field& f : single) table.add({f.label, f.text});
     for (const Field& f : deviceLists) {

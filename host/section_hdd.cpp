@@ -13,7 +13,8 @@ Record Drive(const HddNode& node) {
             BytesField("ullFreeBytes", "Free", node.ullFreeBytes),
             DashField("szFragmentation", "Fragmentation", node.szFragmentation),
             DashField("szAdvice", "Advice", node.szAdvice),
-            JsonField("dwReserved", Json::Int(node.dwReserved))};
+            JsonField("dwReserved", Json::Int(node.dwReserved)),
+            JsonField("fragmentationPercent", NumberOrNull(ParsePercent(Utf8(node.szFragmentation))))};
 }
 
 void ShowHdd(SectionOutput& out, const HddNode* list, int) {

@@ -10,8 +10,10 @@ Field NumberAs(const char* key, const char* label, unsigned long long value, con
     return {key, label, Json::Int(static_cast<long long>(value)), text};
 }
 
+}  // namespace
+
 // "Windows 10 Pro 22H2, build 19045.5247, x64".
-std::string Summary(const OsVersionResult& r) {
+std::string OsSummary(const OsVersionResult& r) {
     std::string line = Utf8(r.szProductName);
     if (line.empty()) line = "Windows " + std::to_string(r.nMajorVersion) + "." + std::to_string(r.nMinorVersion);
     std::string display = Utf8(r.szDisplayVersion);
@@ -23,9 +25,11 @@ std::string Summary(const OsVersionResult& r) {
     return line;
 }
 
+namespace {
+
 void ShowOsVersion(SectionOutput& out, const OsVersionResult& r, int) {
     const std::string version = std::to_string(r.nMajorVersion) + "." + std::to_string(r.nMinorVersion);
-    ShowRecord(out, {{"summary", "System", Json::Str(Summary(r)), Summary(r)},
+    ShowRecord(out, {{"summary", "System", Json::Str(OsSummary(r)), OsSummary(r)},
                      TextField("szProductName", "Product", r.szProductName),
                      DashField("szDisplayVersion", "Display version", r.szDisplayVersion),
                      DashField("szEditionId", "Edition", r.szEditionId),
@@ -58,7 +62,7 @@ std::string SystemLine(const Api& api) {
     std::string line;
     OsVersionResult* os = nullptr;
     int count = 0;
-    if (api.Check_OsVersion(&os, nullptr, &count, 0) == 0 && os) line = Summary(*os);
+    if (api.Check_OsVersion(&os, nullptr, &count, 0) == 0 && os) line = OsSummary(*os);
     api.Release_OsVersion(os);
     SysInfoResult* sys = nullptr;
     if (api.Check_SysInfo(&sys, nullptr, &count, 0) == 0 && sys) {

@@ -8,7 +8,8 @@ Record Process(const ProcessNode& node) {
     return {TextField("szName", "Name", node.szName),
             TextField("szOwner", "Owner", node.szOwner),
             NumberField("nCpuPercent", "CPU %", node.nCpuPercent),
-            TextField("szMemory", "Memory", node.szMemory)};
+            TextField("szMemory", "Memory", node.szMemory),
+            JsonField("memoryBytes", NumberOrNull(ParseKilobytes(Utf8(node.szMemory))))};
 }
 
 void ShowProcesses(SectionOutput& out, const ProcessNode* list, int count) {

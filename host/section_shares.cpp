@@ -34,7 +34,8 @@ Record Share(const ShareResourceNode& node) {
             TextField("szConnections", "Connections", node.szConnections),
             TextField("szRemark", "Remark", node.szRemark),
             JsonField("nSelected", Json::Int(node.nSelected)),
-            JsonField("nRemoveResult", Json::Int(node.nRemoveResult))};
+            JsonField("nRemoveResult", Json::Int(node.nRemoveResult)),
+            JsonField("connections", NumberOrNull(ParseCount(Utf8(node.szConnections))))};
 }
 
 std::string ErrorText(int code) {

@@ -7,6 +7,7 @@ Every run that includes the connectivity check points the prefix's Internet
 settings at a loopback HTTP server of this script first (and restores them),
 so nothing leaves 127.0.0.1.
 """
+import calendar
 import contextlib
 import html.parser
 import http.server
@@ -38,9 +39,9 @@ def check(cond, message):
         fail(message)
 
 
-def wine(args, timeout=240):
+def wine(args, timeout=240, env=None):
     proc = subprocess.run([WINE_RUN] + args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=timeout)
+                          stderr=subprocess.PIPE, timeout=timeout, env=env)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -91,9 +92,9 @@ def loopback_proxy():
         server.shutdown()
 
 
-def host(args, exe=HOST):
+def host(args, exe=HOST, env=None):
     with loopback_proxy():
-        return wine([exe] + args)
+        return wine([exe] + args, env=env)
 
 
 def sections():
@@ -112,6 +113,16 @@ def one_line_error(err):
     return len(lines) == 1 and lines[0].startswith("tallowick: ")
 
 
+# The host's exit codes, each tested by the case named beside it.
+EXIT_CODES = {
+    0: "every check returned 0",       # json (when no check failed), text
+    1: "a check returned non-zero",    # check_failure
+    2: "usage error",                  # usage_errors
+    4: "could not be loaded",          # missing_library
+    5: "report could not be written",  # json
+    130: "interrupted",                # interrupt
+}
+
 # ---- cases ---------------------------------------------------------------------
 
 def case_help():
@@ -119,6 +130,10 @@ def case_help():
     text = out.decode("utf-8")
     for option in ("--json", "--html FILE", "--remove NAME", "--help"):
         check(option in text, "--help names %s" % option)
+    codes = text.split("\nexit codes:\n", 1)[1].split("\n\n", 1)[0]
+    for code, meaning in EXIT_CODES.items():
+        check(re.search(r"^  %d +.*%s" % (code, re.escape(meaning)), codes, re.M),
+              "--help documents exit code %d (%s):\n%s" % (code, meaning, codes))
     names = [n for n, _ in sections()]
     check("network" in names, "the connectivity check is listed")
     check(err == b"", "--help writes nothing on stderr")
@@ -151,6 +166,10 @@ def case_json():
     except (UnicodeDecodeError, ValueError) as e:
         fail("--json output is not valid UTF-8 JSON: %s\n%r" % (e, out[:2000]))
     check(isinstance(doc, dict), "the document is an object")
+    check(doc.get("format") == 2, "report format 2: %s" % doc.get("format"))
+    envelope = doc.pop("envelope", None)
+    doc.pop("format", None)
+    check_envelope(envelope, listed)
     check(list(doc) == [n for n, _ in listed], "one entry per check in report order: %s" % list(doc))
     for name, entry in doc.items():
         check(set(entry) == {"returnCode", "result"}, "%s has returnCode and result" % name)
@@ -160,12 +179,50 @@ def case_json():
     check(rc == (1 if failed else 0), "exit code %d matches the return codes" % rc)
     net = doc["network"]["result"]
     check(net.get("szVerdict") and net.get("szNetworkState"), "the verdict and state are filled: %s" % net)
+    # The loopback proxy answers: reachable, beside the text.
+    check(net.get("reachable") is True, "reachable beside the verdict: %s" % net)
+    check_numbers(doc)
     # Asking twice for one check runs it once.
     rc, out, _ = host(["network", "--json", "network"])
-    check(list(json.loads(out.decode("utf-8"))) == ["network"], "a check named twice runs once")
+    check(list(json.loads(out.decode("utf-8"))) == ["format", "envelope", "network"], "a check named twice runs once")
     # A report that cannot be written is a failure with a one-line reason.
     rc, out, err = host(["network", "--html", "Z:\\no\\such\\folder\\report.html"])
-    check(rc == 1 and "cannot write" in err.decode("utf-8"), "an unwritable --html file fails: %d %r" % (rc, err))
+    check(rc == 5 and "cannot write" in err.decode("utf-8"), "an unwritable --html file exits 5: %d %r" % (rc, err))
+
+
+def check_envelope(env, listed):
+    check(isinstance(env, dict), "the document has an envelope")
+    check(re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", env["generated"]), "UTC ISO 8601: %s" % env["generated"])
+    started = calendar.timegm(time.strptime(env["generated"], "%Y-%m-%dT%H:%M:%SZ"))
+    check(abs(time.time() - started) < 600, "the time is now: %s" % env["generated"])
+    check(re.fullmatch(r"\d+\.\d+\.\d+", env["library"]["version"]), "the library version: %s" % env["library"])
+    major, minor, patch = map(int, env["library"]["version"].split("."))
+    check(env["library"]["versionNumber"] == (major << 16) | (minor << 8) | patch, "packed version: %s" % env["library"])
+    check(env["tool"]["version"] == env["library"]["version"], "host and library of one build: %s" % env)
+    machine = env["machine"]
+    check(machine["computerName"] and machine["workgroup"], "computer name and workgroup: %s" % machine)
+    check(re.fullmatch(r"[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}", machine["machineGuid"] or ""),
+          "the machine GUID: %s" % machine)
+    os_ = env["os"]
+    check(os_ and os_["buildNumber"] > 0 and os_["productName"], "the Windows identity: %s" % os_)
+    check(os_["architecture"] in ("x86", "x64") and env["tool"]["architecture"] in ("x86", "x64"), "architectures")
+
+
+def check_numbers(doc):
+    """Every number beside a text is the number that text shows."""
+    hw = doc["hardware"]["result"]
+    m = re.fullmatch(r"(\d+) MB", hw["szMemory"])
+    check(m and hw["memoryBytes"] == int(m.group(1)) << 20, "memory bytes beside %r: %s" % (hw["szMemory"], hw))
+    sizes = [float(re.match(r"([\d.]+)GB", d).group(1)) for d in hw["szDiskDrive"].split("; ") if d]
+    check(len(sizes) == len(hw["diskDriveBytes"]) and
+          all(abs(b - s * 2 ** 30) <= 2 ** 30 / 2000 for b, s in zip(hw["diskDriveBytes"], sizes)),
+          "disk bytes beside %r: %s" % (hw["szDiskDrive"], hw["diskDriveBytes"]))
+    for p in doc["process"]["result"]["items"]:
+        k = re.fullmatch(r"(\d+) K", p["szMemory"])
+        check(p["memoryBytes"] == (int(k.group(1)) * 1024 if k else None), "process memory bytes: %s" % p)
+    for d in doc["hdd"]["result"]["drives"]:
+        f = re.match(r"(\d+)%", d["szFragmentation"])
+        check(d["fragmentationPercent"] == (int(f.group(1)) if f else None), "fragmentation percent: %s" % d)
 
 
 def case_text():
@@ -298,7 +355,8 @@ def case_html_generate():
         if os.path.exists(old):
             os.remove(old)
     winpath = "Z:" + REPORT.replace("/", "\\")
-    rc, out, err = host(["--html", winpath])
+    # A zone half an hour off the hour: the report's time must carry it.
+    rc, out, err = host(["--html", winpath], env=dict(os.environ, TZ="Asia/Kolkata"))
     check(rc in (0, 1), "exit code 0 or 1 with --html, got %d: %r" % (rc, err))
     check(os.path.isfile(REPORT), "--html wrote the report")
     headings = [l for l in out.decode("utf-8").splitlines() if l.startswith("== ") and l.endswith(" ==")]
@@ -324,6 +382,10 @@ def case_html_static():
         check(not dom.external, "no external resources: %s" % dom.external)
         check(not re.search(r"url\(|@import|https?://", page), "no external references in style or script")
         check(dom.verdict, "the connectivity verdict is at the top")
+        m = re.search(r"<header>.*?<p>[^<]*?(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)([+-]\d\d:\d\d|Z)</p>", page)
+        check(m and m.group(2) == "+05:30", "the report's time in ISO 8601 with its zone: %s" % (m and m.group(0)))
+        utc = calendar.timegm(time.strptime(m.group(1), "%Y-%m-%dT%H:%M:%S")) - (5 * 3600 + 30 * 60)
+        check(abs(os.path.getmtime(path) - utc) < 600, "the time is the report's: %s" % m.group(0))
         check(page.index('id="verdict"') < page.index("<section"), "the verdict comes before the sections")
         check_sorted(dom.processes(), "Memory", True, "with scripts off")
 
@@ -393,25 +455,39 @@ def case_html_screenshot():
             shutil.copy(shot, keep)
 
 
+def pe_machine(path):
+    with open(path, "rb") as f:
+        data = f.read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    return int.from_bytes(data[pe + 4:pe + 6], "little")
+
+
 def case_missing_library():
     with tempfile.TemporaryDirectory(dir=BUILD) as tmp:
         exe = os.path.join(tmp, "tallowick.exe")
         shutil.copy(HOST, exe)
         rc, out, err = wine([exe, "network"])
-        check(rc == 1, "exit code 1 without the library, got %d" % rc)
+        check(rc == 4, "exit code 4 without the library, got %d" % rc)
         check(one_line_error(err) and "Tallowick.dll was not found" in err.decode(), "a clear message: %r" % err)
+        # A DLL of the right kind without the exports: a system DLL of the
+        # prefix (of the host's machine type) under the library's name.
+        own64 = pe_machine(HOST) == 0x8664
+        prefix = os.environ.get("TALLOWICK_PREFIX_OVERRIDE") or os.path.join(BUILD, "wineprefix")
+        system = [os.path.join(prefix, "drive_c", "windows", d, "version.dll") for d in ("system32", "syswow64")]
+        stranger = [p for p in system if os.path.exists(p) and pe_machine(p) == pe_machine(HOST)]
+        check(stranger, "a system DLL of the host's kind in the prefix: %s" % system)
+        shutil.copy(stranger[0], os.path.join(tmp, "Tallowick.dll"))
+        rc, out, err = wine([exe, "network"])
+        check(rc == 4 and one_line_error(err) and "has no export" in err.decode(), "a missing export: %d %r" % (rc, err))
+        os.remove(os.path.join(tmp, "Tallowick.dll"))
         # A library of the other architecture (when that build tree is there):
         # the message names the kind of DLL this host needs.
-        with open(HOST, "rb") as f:
-            data = f.read(4096)
-        pe = int.from_bytes(data[0x3C:0x40], "little")
-        own64 = int.from_bytes(data[pe + 4:pe + 6], "little") == 0x8664
         other = os.path.join(os.path.dirname(BUILD), "build" if own64 else "build-x64", "bin", "Tallowick.dll")
         if os.path.exists(other):
             shutil.copy(other, tmp)
             rc, out, err = wine([exe, "network"])
             want = "not a 64-bit (x64) Windows DLL" if own64 else "not a 32-bit (x86) Windows DLL"
-            check(rc == 1 and one_line_error(err) and want in err.decode(), "names the kind it needs: %r" % err)
+            check(rc == 4 and one_line_error(err) and want in err.decode(), "names the kind it needs: %r" % err)
         else:
             print("no build of the other architecture at %s: the wrong-architecture message is not checked" % other)
 
@@ -439,7 +515,10 @@ def case_check_failure():
         rc, out, err = wine([exe, "--json"])
         check(rc == 1, "exit code 1 when every check fails, got %d: %r" % (rc, err))
         doc = json.loads(out.decode("utf-8"))
-        check(all(e["returnCode"] == 1 for e in doc.values()), "every return code is 1")
+        checks = {k: v for k, v in doc.items() if k not in ("format", "envelope")}
+        check(checks and all(e["returnCode"] == 1 for e in checks.values()), "every return code is 1")
+        check(doc["envelope"]["os"] is None and doc["envelope"]["machine"]["workgroup"] == "",
+              "an envelope without what the failed checks would give: %s" % doc["envelope"])
 
 
 def run_in_console(args, env_mode, interrupts):

@@ -41,16 +41,80 @@ TEST(HostReport, Utf8ConversionMatchesTheLibrarys) {
     }
 }
 
-TEST(HostReport, ParseKilobytes) {
+// The numbers the reports read from formatted texts; -1 for a text not of the form.
+TEST(HostReport, NumbersOfFormattedTexts) {
+    constexpr long long KiB = 1024, MiB = KiB << 10, GiB = MiB << 10;
     struct Case {
+        long long (*parse)(const std::string&);
         const char* text;
-        long long bytes;
+        long long value;
     } cases[] = {
-        {"10244 K", 10244LL * 1024}, {"0 K", 0},          {"1,024 K", 1024LL * 1024}, {" 7 K", 7 * 1024},
-        {"12K", 12 * 1024},          {"", -1},            {"K", -1},                  {"12 MB", -1},
-        {"abc", -1},                 {"-5 K", -1},        {"99999999999999999999 K", -1},
+        // Process memory, "%d K".
+        {host::ParseKilobytes, "10244 K", 10244 * KiB}, {host::ParseKilobytes, "0 K", 0},
+        {host::ParseKilobytes, "1,024 K", 1024 * KiB},  {host::ParseKilobytes, " 7 K", 7 * KiB},
+        {host::ParseKilobytes, "12K", 12 * KiB},        {host::ParseKilobytes, "", -1},
+        {host::ParseKilobytes, "K", -1},                {host::ParseKilobytes, "12 MB", -1},
+        {host::ParseKilobytes, "abc", -1},              {host::ParseKilobytes, "-5 K", -1},
+        {host::ParseKilobytes, "99999999999999999999 K", -1},
+        // Physical memory, whole mebibytes.
+        {host::ParseMegabytes, "24105 MB", 24105 * MiB}, {host::ParseMegabytes, "0 MB", 0},
+        {host::ParseMegabytes, "2048MB", -1},            {host::ParseMegabytes, "2048 MB ", -1},
+        {host::ParseMegabytes, "", -1},                  {host::ParseMegabytes, "12 K", -1},
+        {host::ParseMegabytes, "9999999999999999 MB", -1},
+        // A disk drive: GB of 2^30 bytes with three decimals, the interface after it.
+        {host::ParseGigabytes, "76.604GB IDE", (76604 * GiB + 500) / 1000},
+        {host::ParseGigabytes, "149.051GB SCSI", (149051 * GiB + 500) / 1000},
+        {host::ParseGigabytes, "1.5GB", GiB + GiB / 2},  {host::ParseGigabytes, "0.000GB IDE", 0},
+        {host::ParseGigabytes, "2GB", 2 * GiB},          {host::ParseGigabytes, "1.0001GB", -1},
+        {host::ParseGigabytes, "76.604 GB", -1},         {host::ParseGigabytes, ".5GB", -1},
+        {host::ParseGigabytes, "", -1},                  {host::ParseGigabytes, "未安装驱动程序", -1},
+        {host::ParseGigabytes, "9000000.000GB", -1},
+        // Fragmentation, "%d%碎片".
+        {host::ParsePercent, "12%\xE7\xA2\x8E\xE7\x89\x87", 12}, {host::ParsePercent, "0%", 0},
+        {host::ParsePercent, "100%", 100},               {host::ParsePercent, "", -1},
+        {host::ParsePercent, "%", -1},                   {host::ParsePercent, "12", -1},
+        // Share connections: a count alone.
+        {host::ParseCount, "3", 3},   {host::ParseCount, "0", 0},   {host::ParseCount, "", -1},
+        {host::ParseCount, "3 ", -1}, {host::ParseCount, "-1", -1}, {host::ParseCount, "1234567890123456", -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(host::ParseKilobytes(c.text), c.bytes) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(c.parse(c.text), c.value) << c.text;
+    EXPECT_EQ(host::NumberOrNull(-1).dump(), "null");
+    EXPECT_EQ(host::NumberOrNull(0).dump(), "0");
+}
+
+TEST(HostReport, ReachableBesideTheVerdict) {
+    const std::string yes = "\xE6\x97\xA0\xE6\x95\x85\xE9\x9A\x9C", no = "\xE6\x9C\x89\xE6\x95\x85\xE9\x9A\x9C";
+    struct Case {
+        std::string verdict;
+        const char* json;
+    } cases[] = {
+        {yes, "true"}, {no, "false"}, {"NoFault", "true"}, {"HaveFault", "false"}, {"", "null"}, {"other", "null"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(host::ReachableFromVerdict(c.verdict, yes, no).dump(), c.json) << c.verdict;
+    // Without a catalogue the texts are the ids themselves.
+    EXPECT_EQ(host::ReachableFromVerdict("NoFault", "NoFault", "HaveFault").dump(), "true");
+}
+
+TEST(HostReport, IsoDateTimeWithZone) {
+    struct Case {
+        SYSTEMTIME time;
+        int offsetMinutes;
+        const char* text;
+    } cases[] = {
+        {{2026, 12, 2, 8, 22, 15, 3, 0}, 0, "2026-12-08T22:15:03Z"},
+        {{2026, 12, 2, 8, 23, 15, 3, 999}, 60, "2026-12-08T23:15:03+01:00"},
+        {{2026, 12, 2, 9, 3, 45, 3, 0}, 330, "2026-12-09T03:45:03+05:30"},
+        {{2026, 12, 2, 8, 17, 15, 3, 0}, -300, "2026-12-08T17:15:03-05:00"},
+        {{2026, 12, 2, 8, 12, 0, 0, 0}, -570, "2026-12-08T12:00:00-09:30"},
+        {{2027, 1, 5, 1, 0, 0, 0, 0}, 840, "2027-01-01T00:00:00+14:00"},
+        {{1999, 3, 0, 7, 9, 8, 7, 0}, -720, "1999-03-07T09:08:07-12:00"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(host::IsoDateTime(c.time, c.offsetMinutes), c.text) << c.text;
+    // Now: UTC ends in Z; the local time carries an offset of whole minutes (or Z).
+    EXPECT_EQ(host::UtcNowIso().size(), 20u);
+    EXPECT_EQ(host::UtcNowIso().back(), 'Z');
+    const std::string local = host::LocalNowIso();
+    EXPECT_TRUE(local.size() == 20 || (local.size() == 25 && (local[19] == '+' || local[19] == '-'))) << local;
 }
 
 Json Rec(std::initializer_list<std::pair<const char*, Json>> fields) {
