@@ -57,6 +57,10 @@ def main():
         "record field gone": drift(lambda d: d["process"]["result"]["items"][0].pop("szMemory")
                                    if d["process"]["result"]["items"] else d.update(bad=1)),
         "return code missing": drift(lambda d: d["apps"].pop("returnCode")),
+        "program list without its count": drift(lambda d: d["appsex"]["result"].pop("count")),
+        "scope out of range": drift(lambda d: d["appsex"]["result"]["programs"].append(
+            dict(d["appsex"]["result"]["programs"][0], nScope=2) if d["appsex"]["result"]["programs"]
+            else {"nScope": 2})),
     }
     for what, doc in drifted.items():
         check(not validator.is_valid(doc), "the schema accepts a document with a %s" % what)
