@@ -229,6 +229,12 @@ std::string UtcText(unsigned long long seconds);
 // The system as Windows names it: "Windows 10 Pro 22H2, build 19045.5247, x64".
 std::string OsSummary(const OsVersionResult& r);
 
+// The texts of the extended installed-programs section: where an entry came
+// from ("machine, 64-bit", "user"), and its install date ("2024-01-31" from
+// the number, else the stored text, else "-").
+std::string AppPlaceText(unsigned scope, unsigned view);
+std::string InstallDateText(unsigned yyyymmdd, const std::string& stored);
+
 // The report's first line: the system as Windows names it, "Windows 10 Pro
 // 22H2, build 19045.5247, x64", with the library's legacy name beside it.
 std::string SystemLine(const Api& api);

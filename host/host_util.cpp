@@ -399,6 +399,20 @@ std::string LocalNowIso() {
     long long diff = ticks(fl) - ticks(fu);
     long long minutes = (diff + (diff < 0 ? -300000000LL : 300000000LL)) / 600000000LL;
     return IsoDateTime(local, static_cast<int>(minutes));
+
+std::string AppPlaceText(unsigned scope, unsigned view) {
+    if (scope == TALLOWICK_APP_SCOPE_USER) return "user";
+    if (scope != TALLOWICK_APP_SCOPE_MACHINE) return "scope " + std::to_string(scope);
+    return view ? "machine, " + std::to_string(view) + "-bit" : "machine";
+}
+
+std::string InstallDateText(unsigned yyyymmdd, const std::string& stored) {
+    if (yyyymmdd != 0) {
+        char text[16];
+        std::snprintf(text, sizeof(text), "%04u-%02u-%02u", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+        return text;
+    }
+    return stored.empty() ? "-" : stored;
 }
 
 }  // namespace host

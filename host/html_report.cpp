@@ -382,6 +382,45 @@ void AppsView(std::string& out, const ReportEntry&, const Json& doc) {
          "(no installed program listed)");
 }
 
+// The extended list: where each entry came from and its date in words, its
+// size in bytes, and how to remove it.
+void AppsExView(std::string& out, const ReportEntry&, const Json& doc) {
+    const Json* programs = doc.find("programs");
+    Json rows = Json::Array();
+    if (programs && programs->isArray()) {
+        for (const Json& p : programs->items()) {
+            if (!p.isObject()) continue;
+            const unsigned long long kib = Uint(p, "nEstimatedSizeKiB");
+            Json row = Json::Object();
+            row.set("name", Json::Str(Text(p, "szDisplayName")));
+            row.set("publisher", Json::Str(Text(p, "szPublisher")));
+            row.set("version", Json::Str(Text(p, "szDisplayVersion")));
+            row.set("installed", Json::Str(InstallDateText(static_cast<unsigned>(Uint(p, "nInstallDate")),
+                                                           Text(p, "szInstallDate"))));
+            row.set("size", kib ? Json::Int(static_cast<long long>(kib * 1024)) : Json::Null());
+            row.set("place", Json::Str(AppPlaceText(static_cast<unsigned>(Uint(p, "nScope")),
+                                                    static_cast<unsigned>(Uint(p, "nView")))));
+            row.set("key", Json::Str(Text(p, "szKeyName")));
+            row.set("location", Json::Str(Text(p, "szInstallLocation")));
+            row.set("uninstall", Json::Str(Text(p, "szUninstallString")));
+            rows.push(std::move(row));
+        }
+    }
+    Json view = Json::Object();
+    view.set("rows", std::move(rows));
+    List(out, view, "rows", nullptr,
+         {{"name", "Program"},
+          {"publisher", "Publisher", Show::Dash},
+          {"version", "Version", Show::Dash},
+          {"installed", "Installed"},
+          {"size", "Size", Show::Bytes},
+          {"place", "Place"},
+          {"key", "Registry key"},
+          {"location", "Location", Show::Dash},
+          {"uninstall", "Uninstall command", Show::Dash}},
+         "(no installed program listed)");
+}
+
 const struct {
     const char* name;
     void (*render)(std::string&, const ReportEntry&, const Json&);
@@ -389,6 +428,7 @@ const struct {
     {"os", OsVersionView},    {"sysinfo", SysInfoView},     {"netinfo", NetInfoView},     {"hardware", HardwareView},
     {"hdd", HddView},         {"process", ProcessView},     {"netconfig", NetConfigView},
     {"network", NetworkView}, {"shares", SharesView},       {"apps", AppsView},
+    {"appsex", AppsExView},
 };
 
 const char* kStyle = R"CSS(

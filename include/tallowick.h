@@ -262,7 +262,38 @@ typedef struct OsVersionResult {
     TwChar szInstallationType[32]; /* "Client", "Server", "Server Core" */
 } OsVersionResult;
 
-/* ---- Exports (ordinals 1 to 22) ---------------------------------------
+/* ---- Check_InstalledAppsEx (an extension list: see the ABI policy) -----
+ * Every program that Windows' own list of installed apps shows, one node
+ * each, sorted by display name (see the export below for the rules). Each
+ * text holds the value as stored, REG_EXPAND_SZ included (not expanded),
+ * cut to its field's width less the terminator (never inside a surrogate
+ * pair); a value that is missing or not a string gives the empty text. */
+#define TALLOWICK_APP_SCOPE_MACHINE 0  /* HKEY_LOCAL_MACHINE's uninstall key */
+#define TALLOWICK_APP_SCOPE_USER 1     /* HKEY_CURRENT_USER's uninstall key */
+
+typedef struct InstalledAppExNode {
+    uint32_t cbSize;               /* bytes this library filled: sizeof here */
+    struct InstalledAppExNode *pNext;
+    uint32_t nScope;               /* TALLOWICK_APP_SCOPE_* */
+    uint32_t nView;                /* registry view of a machine entry: 64 or
+                                      32 (32 on 32-bit Windows); 0 for a user
+                                      entry (that key has a single view) */
+    uint32_t nInstallDate;         /* szInstallDate as YYYYMMDD (20240131) when
+                                      it is exactly 8 digits of a valid date,
+                                      else 0 */
+    uint32_t nEstimatedSizeKiB;    /* EstimatedSize (REG_DWORD, KiB), 0 when
+                                      absent or of another type */
+    TwChar szKeyName[256];         /* the entry's key name, often the product code */
+    TwChar szDisplayName[260];     /* DisplayName, never empty */
+    TwChar szPublisher[260];       /* Publisher */
+    TwChar szDisplayVersion[128];  /* DisplayVersion */
+    TwChar szInstallDate[32];      /* InstallDate as stored ("20240131") */
+    TwChar szInstallLocation[520]; /* InstallLocation */
+    TwChar szUninstallString[1024];      /* UninstallString */
+    TwChar szQuietUninstallString[1024]; /* QuietUninstallString */
+} InstalledAppExNode;
+
+/* ---- Exports (ordinals 1 to 26) ---------------------------------------
  * Each export is declared for linking against the import library and, for a
  * host that loads the DLL at run time, has a function-pointer type of the
  * same signature named PFN_<export> (PFN_Check_SysInfo, ...). The package's
@@ -318,6 +349,29 @@ typedef int (TALLOWICK_CALL *PFN_Release_OsVersion)(OsVersionResult *record);
  * is a whole comparison. Never fails. */
 TALLOWICK_API int TALLOWICK_CALL Tallowick_GetVersion(int *major, int *minor, int *patch);
 typedef int (TALLOWICK_CALL *PFN_Tallowick_GetVersion)(int *major, int *minor, int *patch);
+
+/* Ordinals 25 and 26: the installed programs as Windows' own list of
+ * installed apps has them, from the uninstall key
+ * (Software\Microsoft\Windows\CurrentVersion\Uninstall) of the machine, in
+ * both registry views on 64-bit Windows, and of the current user. Left out:
+ * entries without a DisplayName (or an empty one), system components
+ * (SystemComponent a non-zero REG_DWORD), and updates (a ParentKeyName value,
+ * or a ReleaseType of "Update", "Hotfix" or "Security Update" in any letter
+ * case). No product code is left out by itself. An entry whose key name and
+ * display name (both in any letter case) are found in more than one place
+ * is listed once, from the first place in this order: the machine's 64-bit
+ * view, its 32-bit view, the user's key (a machine-wide installation serves
+ * every user and is the one an administrator manages). Sorted by display
+ * name, upper-cased unit by unit (ASCII, Latin-1, Latin Extended-A, Greek,
+ * Cyrillic and full-width letters; other units as they are) and compared
+ * ordinally; entries of equal names keep the order of the places above.
+ * *count is the number of nodes; an empty list is a null head and returns 0.
+ * Returns 1 when the result pointer is null or the list could not be built
+ * (out of memory). The release returns 0, for null too. */
+TALLOWICK_API int TALLOWICK_CALL Check_InstalledAppsEx(InstalledAppExNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_InstalledAppsEx)(InstalledAppExNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Release_InstalledAppsEx(InstalledAppExNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_InstalledAppsEx)(InstalledAppExNode *list);
 
 /* ---- Layout checks ------------------------------------------------------
  * Fields in their order with the natural alignment of the target: 32-bit
@@ -419,6 +473,22 @@ TALLOWICK_ASSERT(offsetof(OsVersionResult, szDisplayVersion) == TALLOWICK_AT(312
 TALLOWICK_ASSERT(offsetof(OsVersionResult, szEditionId) == TALLOWICK_AT(376, 376), "OsVersionResult");
 TALLOWICK_ASSERT(offsetof(OsVersionResult, szInstallationType) == TALLOWICK_AT(504, 504), "OsVersionResult");
 TALLOWICK_ASSERT(sizeof(OsVersionResult) == TALLOWICK_AT(568, 568), "OsVersionResult");
+/* Integers first behind the link; the texts start 8-aligned on x64. */
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, cbSize) == 0, "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, pNext) == TALLOWICK_AT(4, 8), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, nScope) == TALLOWICK_AT(8, 16), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, nView) == TALLOWICK_AT(12, 20), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, nInstallDate) == TALLOWICK_AT(16, 24), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, nEstimatedSizeKiB) == TALLOWICK_AT(20, 28), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szKeyName) == TALLOWICK_AT(24, 32), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szDisplayName) == TALLOWICK_AT(536, 544), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szPublisher) == TALLOWICK_AT(1056, 1064), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szDisplayVersion) == TALLOWICK_AT(1576, 1584), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szInstallDate) == TALLOWICK_AT(1832, 1840), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szInstallLocation) == TALLOWICK_AT(1896, 1904), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szUninstallString) == TALLOWICK_AT(2936, 2944), "InstalledAppExNode");
+TALLOWICK_ASSERT(offsetof(InstalledAppExNode, szQuietUninstallString) == TALLOWICK_AT(4984, 4992), "InstalledAppExNode");
+TALLOWICK_ASSERT(sizeof(InstalledAppExNode) == TALLOWICK_AT(7032, 7040), "InstalledAppExNode");
 #undef TALLOWICK_AT
 #undef TALLOWICK_ASSERT
 #endif

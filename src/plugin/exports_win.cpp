@@ -145,6 +145,14 @@ int __cdecl Release_OsVersion(OsVersionResult* record) {
     return Guard([&] { return ReleaseOsVersion(record); });
 }
 
+int __cdecl Check_InstalledAppsEx(InstalledAppExNode** result, CheckCallback, int* count, intptr_t) {
+    return GuardCheck(result, count, {SystemDll::Advapi32}, [&](int* n) { return CheckInstalledAppsEx(result, n); });
+}
+
+int __cdecl Release_InstalledAppsEx(InstalledAppExNode* list) {
+    return Guard([&] { return ReleaseInstalledAppsEx(list); });
+}
+
 int __cdecl Tallowick_GetVersion(int* major, int* minor, int* patch) {
     if (major) *major = TALLOWICK_VERSION_MAJOR;
     if (minor) *minor = TALLOWICK_VERSION_MINOR;

@@ -19,6 +19,7 @@ int main(void) {
     NetInfoResult *net = NULL;
     InstalledAppNode *apps = NULL;
     OsVersionResult *os = NULL;
+    InstalledAppExNode *appsEx = NULL;
     int count = -1;
     int major = -1, minor = -1, patch = -1;
 
@@ -33,6 +34,10 @@ int main(void) {
     EXPECT(Check_InstalledApps(&apps, NULL, &count, 0) == 0);
     EXPECT(Release_InstalledApps(apps) == 0);
 
+    EXPECT(Check_InstalledAppsEx(&appsEx, NULL, &count, 0) == 0);
+    EXPECT(appsEx == NULL || TALLOWICK_HAS_FIELD(appsEx, InstalledAppExNode, szQuietUninstallString));
+    EXPECT(Release_InstalledAppsEx(appsEx) == 0);
+
     EXPECT(Check_OsVersion(&os, NULL, &count, 0) == 0);
     EXPECT(os != NULL && count == 1);
     EXPECT(TALLOWICK_HAS_FIELD(os, OsVersionResult, szInstallationType));
@@ -45,6 +50,8 @@ int main(void) {
     /* Null pointers from a host never crash the library. */
     EXPECT(Check_OsVersion(NULL, NULL, NULL, 0) == 1);
     EXPECT(Release_OsVersion(NULL) == 1);
+    EXPECT(Check_InstalledAppsEx(NULL, NULL, NULL, 0) == 1);
+    EXPECT(Release_InstalledAppsEx(NULL) == 0);
     EXPECT(Check_Network(NULL, NULL, NULL, 0) == 1);
     EXPECT(Release_SysInfo(NULL) == 1);
     EXPECT(Release_NetInfo(NULL) == 1);

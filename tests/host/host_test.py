@@ -136,6 +136,7 @@ def case_help():
               "--help documents exit code %d (%s):\n%s" % (code, meaning, codes))
     names = [n for n, _ in sections()]
     check("network" in names, "the connectivity check is listed")
+    check(names.index("apps") < names.index("appsex"), "the extended program list follows the legacy one: %s" % names)
     check(err == b"", "--help writes nothing on stderr")
 
 
@@ -177,6 +178,8 @@ def case_json():
         check(isinstance(entry["result"], dict), "%s result is an object" % name)
     failed = any(e["returnCode"] != 0 for e in doc.values())
     check(rc == (1 if failed else 0), "exit code %d matches the return codes" % rc)
+    apps = doc["appsex"]["result"]
+    check(apps.get("count") == len(apps.get("programs", [])), "the extended program list counts its nodes: %s" % apps)
     net = doc["network"]["result"]
     check(net.get("szVerdict") and net.get("szNetworkState"), "the verdict and state are filled: %s" % net)
     # The loopback proxy answers: reachable, beside the text.

@@ -76,6 +76,10 @@ def main():
         "library version missing": drift(lambda d: d["envelope"]["library"].pop("version")),
         "Windows build missing": drift(lambda d: d["envelope"]["os"].pop("buildNumber")),
         "empty document": {},
+        "program list without its count": drift(lambda d: d["appsex"]["result"].pop("count")),
+        "scope out of range": drift(lambda d: d["appsex"]["result"]["programs"].append(
+            dict(d["appsex"]["result"]["programs"][0], nScope=2) if d["appsex"]["result"]["programs"]
+            else {"nScope": 2})),
     }
     for what, doc in drifted.items():
         check(not validator.is_valid(doc), "the schema accepts a document with a %s" % what)

@@ -62,6 +62,7 @@ int HostMain(void) {
     NetInfoResult *net = NULL;
     HardwareConfigResult *hw = NULL;
     InstalledAppNode *apps = NULL;
+    InstalledAppExNode *appsEx = NULL;
     OsVersionResult *os = NULL;
     int count = -1;
     int major = -1, minor = -1, patch = -1;
@@ -89,6 +90,12 @@ int HostMain(void) {
 
     Expect(Check_InstalledApps(&apps, NULL, &count, 0) == 0, "Check_InstalledApps");
     Expect(Release_InstalledApps(apps) == 0, "Release_InstalledApps");
+
+    /* The extended list: cbSize first, pNext right behind it. */
+    Expect(Check_InstalledAppsEx(&appsEx, NULL, &count, 0) == 0, "Check_InstalledAppsEx");
+    Expect(offsetof(InstalledAppExNode, pNext) == sizeof(void *), "InstalledAppExNode.pNext");
+    if (appsEx) Expect(appsEx->cbSize == sizeof(InstalledAppExNode), "InstalledAppExNode.cbSize");
+    Expect(Release_InstalledAppsEx(appsEx) == 0 && Release_InstalledAppsEx(NULL) == 0, "Release_InstalledAppsEx");
 
     /* The extension record: its size first, its numbers and texts where the
        header says, the same on both architectures. */

@@ -161,6 +161,10 @@ const Body kBodies[] = {
     {"network", [] { return RunAndRelease<NetworkResult>(tallowick::CheckNetwork, FreeRecord<NetworkResult>); }},
     {"installed apps",
      [] { return RunAndRelease<InstalledAppNode>(tallowick::CheckInstalledApps, tallowick::ReleaseInstalledApps); }},
+    {"installed apps ex",
+     [] {
+         return RunAndRelease<InstalledAppExNode>(tallowick::CheckInstalledAppsEx, tallowick::ReleaseInstalledAppsEx);
+     }},
     {"shares",
      [] {
          return RunAndRelease<ShareResourceNode>(tallowick::CheckShareResource, tallowick::ReleaseShareResource);
@@ -216,6 +220,10 @@ TEST_P(AllocationFailure, EveryFailurePointFreesWhatWasBuilt) {
             if (i != 1) programs.back()->setString(L"Publisher", L"Tallowick tests");
         }
     }
+    // And one of the current user's (the extended list reads that key too).
+    programs.push_back(std::make_unique<tw::ScopedRegKey>(HKEY_CURRENT_USER,
+                                                          std::wstring(kUninstallKey) + L"\\TwAllocFailureUser"));
+    programs.back()->setString(L"DisplayName", L"Program of the user");
     const Walk walk = WalkFailures(body);
     std::printf("%s: %d failure points walked\n", body.name, walk.failurePoints);
     if (body.nothingToBuild && walk.failurePoints == 0) {

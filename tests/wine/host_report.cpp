@@ -194,6 +194,16 @@ TEST(HostReport, FiguresInWordsAndNoFieldNames) {
           "Shares as listed before the removal:", "Kind", "Disk"}},
         {"apps", Rec({{"programs", List({Rec({{"szDisplayName", S("Ed")}, {"szPublisher", S("Acme")}})})}}),
          {"Program", "Publisher", "Ed", "Acme"}},
+        {"appsex",
+         Rec({{"programs",
+               List({Rec({{"szDisplayName", S("Ed")}, {"szPublisher", S("")}, {"szDisplayVersion", S("2.1")},
+                          {"szInstallDate", S("20240131")}, {"nInstallDate", I(20240131)},
+                          {"nEstimatedSizeKiB", I(2048)}, {"nScope", I(0)}, {"nView", I(32)},
+                          {"szKeyName", S("{K}")}, {"szUninstallString", S("un.exe /x")}}),
+                     Rec({{"szDisplayName", S("Tool")}, {"szInstallDate", S("1/2/2024")}, {"nInstallDate", I(0)},
+                          {"nEstimatedSizeKiB", I(0)}, {"nScope", I(1)}, {"nView", I(0)}})})}}),
+         {"Program", "Publisher", "Version", "Installed", "Size", "Place", "Ed", "-", "2.1", "2024-01-31", "2.0 MiB",
+          "machine, 32-bit", "{K}", "un.exe /x", "Tool", "1/2/2024", "user"}},
     };
     for (const Case& c : cases) {
         std::string page = host::RenderHtmlReport({{c.name, "Title", 0, &c.doc}}, "now");

@@ -90,6 +90,12 @@ TEST(Surface, EveryExportResolvesAndAliasesShareAnEntry) {
         EXPECT_NE(lib.raw(names[i]), nullptr) << names[i];
         EXPECT_EQ(GetProcAddress(lib.module(), MAKEINTRESOURCEA(i + 1)), lib.raw(names[i])) << names[i];
     }
+    const char* installedAppsEx[] = {"Check_InstalledAppsEx", "Release_InstalledAppsEx"};  // ordinals 25, 26
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(lib.raw(installedAppsEx[i]), nullptr) << installedAppsEx[i];
+        EXPECT_EQ(GetProcAddress(lib.module(), MAKEINTRESOURCEA(25 + i)), lib.raw(installedAppsEx[i]))
+            << installedAppsEx[i];
+    }
     EXPECT_EQ(lib.raw("Release_Network"), lib.raw("Release_HardwareConfig"));
     EXPECT_EQ(lib.raw("DllMain"), nullptr);
 }
@@ -108,6 +114,7 @@ TEST(Surface, NullResultPointerReturnsOneForEveryCheck) {
     EXPECT_EQ(lib.Check_ShareResource_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_SysInfo_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_OsVersion_(nullptr, nullptr, &count, 0), 1);
+    EXPECT_EQ(lib.Check_InstalledAppsEx_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(count, 77) << "a check without a result location wrote the count";
 }
 
@@ -124,6 +131,7 @@ TEST(Surface, ReleasesOfNullFollowTheirRules) {
     EXPECT_EQ(lib.Release_NetConfig_(nullptr), 0);
     EXPECT_EQ(lib.Release_Process_(nullptr), 0);
     EXPECT_EQ(lib.Release_ShareResource_(nullptr), 0);
+    EXPECT_EQ(lib.Release_InstalledAppsEx_(nullptr), 0);
     EXPECT_EQ(lib.Repair_ShareResource_(nullptr, nullptr, 0), 0);
 }
 
