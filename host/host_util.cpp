@@ -399,6 +399,7 @@ std::string LocalNowIso() {
     long long diff = ticks(fl) - ticks(fu);
     long long minutes = (diff + (diff < 0 ? -300000000LL : 300000000LL)) / 600000000LL;
     return IsoDateTime(local, static_cast<int>(minutes));
+}
 
 std::string AppPlaceText(unsigned scope, unsigned view) {
     if (scope == TALLOWICK_APP_SCOPE_USER) return "user";
