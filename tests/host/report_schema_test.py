@@ -57,6 +57,10 @@ def main():
         "record field gone": drift(lambda d: d["process"]["result"]["items"][0].pop("szMemory")
                                    if d["process"]["result"]["items"] else d.update(bad=1)),
         "return code missing": drift(lambda d: d["apps"].pop("returnCode")),
+        "adapter address as text": drift(lambda d: d["adapters"]["result"]["adapters"][0].update(pUnicastAddresses="::1")
+                                         if d["adapters"]["result"]["adapters"] else d.update(bad=1)),
+        "adapter type word unknown": drift(lambda d: d["adapters"]["result"]["adapters"][0].update(szType="Wireless")
+                                           if d["adapters"]["result"]["adapters"] else d.update(bad=1)),
     }
     for what, doc in drifted.items():
         check(not validator.is_valid(doc), "the schema accepts a document with a %s" % what)
