@@ -258,9 +258,9 @@ typedef struct NetAddressNode {
     uint32_t cbSize;               /* bytes this library filled: sizeof here */
     struct NetAddressNode *pNext;
     uint32_t nFamily;              /* TALLOWICK_AF_INET or TALLOWICK_AF_INET6 */
-    uint32_t nPrefixLength;        /* unicast addresses: 24 for a /24; 0 in the other lists */
+    uint32_t nPrefixLength;        /* unicast addresses: 24 for a /24 (0 in the other lists) */
     TwChar szAddress[64];          /* "192.0.2.2", "fd00::2", "fe80::1%4" (RFC 5952
-                                      text; a link-local address with its zone) */
+                                      text, a link-local address with its zone) */
 } NetAddressNode;
 
 /* One adapter as GetAdaptersAddresses reports it (both address families).
@@ -280,7 +280,7 @@ typedef struct NetAdapterExNode {
     uint64_t ullReceiveSpeed;      /* bits per second, 0 when unknown */
     TwChar szFriendlyName[256];    /* "Ethernet", "Wi-Fi" as the user named it */
     TwChar szDescription[256];     /* "Intel(R) Ethernet Connection I219-V" */
-    TwChar szAdapterName[64];      /* the adapter's name, its GUID text "{...}" */
+    TwChar szAdapterName[64];      /* the adapter's name, its GUID text in braces */
     TwChar szType[32];             /* nIfType as a word: "Ethernet", "Wi-Fi", "Loopback",
                                       "Tunnel", "PPP", "Mobile broadband", "Other" */
     TwChar szOperStatus[32];       /* "Up", "Down", "Testing", "Unknown", "Dormant",
