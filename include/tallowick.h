@@ -352,8 +352,9 @@ typedef int (TALLOWICK_CALL *PFN_Tallowick_GetVersion)(int *major, int *minor, i
 /* Ordinals 23 and 24: every network adapter with its addresses, gateways and
  * DNS servers, a list of NetAdapterExNode (count: the adapters). 0 on
  * success (a system without adapters gives an empty list: a null head,
- * count 0); 1 when the system's adapter query fails, with *result left as
- * it was and a count of 0, or when the result pointer is null. The release
+ * count 0); 1 when the system's adapter query fails or memory runs out,
+ * with nothing handed over (*result left as it was) and a count of 0, or
+ * when the result pointer is null. The release
  * frees the adapters with their address lists and returns 0 (null included). */
 TALLOWICK_API int TALLOWICK_CALL Check_NetConfigEx(NetAdapterExNode **result, CheckCallback callback, int *count, intptr_t context);
 typedef int (TALLOWICK_CALL *PFN_Check_NetConfigEx)(NetAdapterExNode **result, CheckCallback callback, int *count, intptr_t context);
