@@ -16,13 +16,16 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
+#include <iphlpapi.h>
 #include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <thread>
@@ -249,6 +252,25 @@ void PlainProcessPass() {
     }
 }
 
+void PlainAdapterWalk() {
+    ULONG size = 15 * 1024;
+    std::vector<std::uint64_t> buffer;
+    ULONG status = ERROR_BUFFER_OVERFLOW;
+    for (int i = 0; i < 4 && status == ERROR_BUFFER_OVERFLOW; ++i) {
+        buffer.assign(size / 8 + 1, 0);
+        status = GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_INCLUDE_PREFIX | GAA_FLAG_INCLUDE_GATEWAYS, nullptr,
+                                      reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (status != ERROR_SUCCESS) return;
+    volatile std::size_t seen = 0;
+    for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next) {
+        seen = seen + std::wcslen(a->FriendlyName) + std::wcslen(a->Description);
+        for (auto* u = a->FirstUnicastAddress; u; u = u->Next) seen = seen + u->OnLinkPrefixLength;
+        for (auto* g = a->FirstGatewayAddress; g; g = g->Next) seen = seen + 1;
+        for (auto* d = a->FirstDnsServerAddress; d; d = d->Next) seen = seen + 1;
+    }
+}
+
 void PlainUrlOpen() {
     HINTERNET net = InternetOpenW(L"bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!net) return;
@@ -379,6 +401,8 @@ int main() {
     add("Check_Process", Timed<ProcessNode>(api.Check_Process, api.Release_Process), "EnumProcesses pass",
         PlainProcessPass);
     add("Check_NetConfig", Timed<NetConfigNode>(api.Check_NetConfig, api.Release_NetConfig));
+    add("Check_NetConfigEx", Timed<NetAdapterExNode>(api.Check_NetConfigEx, api.Release_NetConfigEx),
+        "GetAdaptersAddresses walk", PlainAdapterWalk);
     if (settings.ok()) {
         add("Check_Network", Timed<NetworkResult>(api.Check_Network, api.Release_Network), "WinINet open+URL",
             PlainUrlOpen);

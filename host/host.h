@@ -235,6 +235,10 @@ std::string OsSummary(const OsVersionResult& r);
 std::string AppPlaceText(unsigned scope, unsigned view);
 std::string InstallDateText(unsigned yyyymmdd, const std::string& stored);
 
+// A link speed in bits per second as "1 Gbit/s", "100 Mbit/s", "54.5 Mbit/s",
+// "-" for 0 (unknown).
+std::string LinkSpeedText(unsigned long long bitsPerSecond);
+
 // The report's first line: the system as Windows names it, "Windows 10 Pro
 // 22H2, build 19045.5247, x64", with the library's legacy name beside it.
 std::string SystemLine(const Api& api);

@@ -258,6 +258,21 @@ std::string Table::render(const std::string& indent) const {
     return out;
 }
 
+std::string LinkSpeedText(unsigned long long bitsPerSecond) {
+    if (bitsPerSecond == 0) return "-";
+    static const struct {
+        unsigned long long unit;
+        const char* name;
+    } units[] = {{1000000000ull, "Gbit/s"}, {1000000ull, "Mbit/s"}, {1000ull, "kbit/s"}};
+    for (const auto& u : units) {
+        if (bitsPerSecond < u.unit) continue;
+        unsigned long long whole = bitsPerSecond / u.unit;
+        unsigned long long tenths = bitsPerSecond % u.unit / (u.unit / 10);
+        return std::to_string(whole) + (tenths ? "." + std::to_string(tenths) : std::string()) + " " + u.name;
+    }
+    return std::to_string(bitsPerSecond) + " bit/s";
+}
+
 std::string ArchitectureText(unsigned architecture) {
     switch (architecture) {
         case 0: return "x86";

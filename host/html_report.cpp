@@ -347,6 +347,56 @@ void NetConfigView(std::string& out, const ReportEntry& e, const Json& doc) {
          "(no adapter listed)");
 }
 
+// The extended adapters: a table of fields an adapter under its name, the
+// address lists one address a line.
+std::string AddressLines(const Json& adapter, const char* key, bool withPrefix) {
+    const Json* list = adapter.find(key);
+    std::string text;
+    if (list && list->isArray())
+        for (const Json& a : list->items()) {
+            if (!text.empty()) text += "; ";
+            text += Text(a, "szAddress");
+            if (withPrefix) text += "/" + std::to_string(Uint(a, "nPrefixLength"));
+        }
+    return text.empty() ? "-" : text;
+}
+
+void AdaptersView(std::string& out, const ReportEntry& e, const Json& doc) {
+    if (e.rc != 0) return Note(out, "(the adapter query failed)", "empty");
+    const Json* list = doc.find("adapters");
+    if (!list || !list->isArray() || list->size() == 0) return Note(out, "(no adapter listed)", "empty");
+    for (const Json& a : list->items()) {
+        out += "<h3 class=\"part\">" + Esc(Text(a, "szFriendlyName")) + "</h3>";
+        Json shown = Json::Object();
+        shown.set("description", Json::Str(Text(a, "szDescription")));
+        shown.set("adapter", Json::Str(Text(a, "szAdapterName")));
+        shown.set("type", Json::Str(Text(a, "szType") + " (" + Text(a, "nIfType") + ")"));
+        shown.set("status", Json::Str(Text(a, "szOperStatus") + " (" + Text(a, "nOperStatus") + ")"));
+        shown.set("hardware", Json::Str(Text(a, "szPhysicalAddress")));
+        shown.set("mtu", Json::Int(static_cast<long long>(Uint(a, "nMtu"))));
+        shown.set("speed", Json::Str(LinkSpeedText(Uint(a, "ullTransmitSpeed")) + " / " +
+                                     LinkSpeedText(Uint(a, "ullReceiveSpeed"))));
+        shown.set("dhcp", Json::Str(Uint(a, "nDhcpEnabled") ? "enabled" : "disabled"));
+        shown.set("suffix", Json::Str(Text(a, "szDnsSuffix")));
+        shown.set("unicast", Json::Str(AddressLines(a, "pUnicastAddresses", true)));
+        shown.set("gateways", Json::Str(AddressLines(a, "pGateways", false)));
+        shown.set("dns", Json::Str(AddressLines(a, "pDnsServers", false)));
+        Fields(out, shown,
+               {{"description", "Description"},
+                {"adapter", "Adapter"},
+                {"type", "Type"},
+                {"status", "Status"},
+                {"hardware", "Hardware address", Show::Dash},
+                {"mtu", "MTU", Show::Number},
+                {"speed", "Speed (send / receive)"},
+                {"dhcp", "DHCP"},
+                {"suffix", "DNS suffix", Show::Dash},
+                {"unicast", "Addresses", Show::Devices},
+                {"gateways", "Gateways", Show::Devices},
+                {"dns", "DNS servers", Show::Devices}});
+    }
+}
+
 void NetworkView(std::string& out, const ReportEntry&, const Json& doc) {
     if (!doc.find("szVerdict")) return Note(out, "(no result)", "empty");
     Fields(out, doc, {{"szVerdict", "Verdict"}, {"szNetworkState", "Network state"}});
@@ -427,6 +477,7 @@ const struct {
 } kViews[] = {
     {"os", OsVersionView},    {"sysinfo", SysInfoView},     {"netinfo", NetInfoView},     {"hardware", HardwareView},
     {"hdd", HddView},         {"process", ProcessView},     {"netconfig", NetConfigView},
+    {"adapters", AdaptersView},
     {"network", NetworkView}, {"shares", SharesView},       {"apps", AppsView},
     {"appsex", AppsExView},
 };

@@ -262,6 +262,50 @@ typedef struct OsVersionResult {
     TwChar szInstallationType[32]; /* "Client", "Server", "Server Core" */
 } OsVersionResult;
 
+/* ---- Check_NetConfigEx (extension records: see the ABI policy) ------- */
+/* Address families (AF_* of Windows). */
+#define TALLOWICK_AF_INET 2
+#define TALLOWICK_AF_INET6 23
+
+/* One address of an adapter: a unicast address, a gateway or a DNS server. */
+typedef struct NetAddressNode {
+    uint32_t cbSize;               /* bytes this library filled: sizeof here */
+    struct NetAddressNode *pNext;
+    uint32_t nFamily;              /* TALLOWICK_AF_INET or TALLOWICK_AF_INET6 */
+    uint32_t nPrefixLength;        /* unicast addresses: 24 for a /24 (0 in the other lists) */
+    TwChar szAddress[64];          /* "192.0.2.2", "fd00::2", "fe80::1%4" (RFC 5952
+                                      text, a link-local address with its zone) */
+} NetAddressNode;
+
+/* One adapter as GetAdaptersAddresses reports it (both address families).
+ * The node owns its three address lists; Release_NetConfigEx frees them. */
+typedef struct NetAdapterExNode {
+    uint32_t cbSize;               /* bytes this library filled: sizeof here */
+    struct NetAdapterExNode *pNext;
+    uint32_t nIfType;              /* IANA interface type: 6 Ethernet, 71 Wi-Fi, 24 loopback, ... */
+    uint32_t nOperStatus;          /* 1 up, 2 down, 3 testing, 4 unknown, 5 dormant,
+                                      6 not present, 7 lower layer down */
+    uint32_t nMtu;                 /* bytes */
+    uint32_t nDhcpEnabled;         /* 1 when DHCP configures its IPv4 address */
+    uint32_t nIfIndex;             /* IPv4 interface index, 0 without IPv4 */
+    uint32_t nIpv6IfIndex;         /* IPv6 interface index (the zone of link-local
+                                      addresses), 0 without IPv6 */
+    uint64_t ullTransmitSpeed;     /* bits per second, 0 when unknown */
+    uint64_t ullReceiveSpeed;      /* bits per second, 0 when unknown */
+    TwChar szFriendlyName[256];    /* "Ethernet", "Wi-Fi" as the user named it */
+    TwChar szDescription[256];     /* "Intel(R) Ethernet Connection I219-V" */
+    TwChar szAdapterName[64];      /* the adapter's name, its GUID text in braces */
+    TwChar szType[32];             /* nIfType as a word: "Ethernet", "Wi-Fi", "Loopback",
+                                      "Tunnel", "PPP", "Mobile broadband", "Other" */
+    TwChar szOperStatus[32];       /* "Up", "Down", "Testing", "Unknown", "Dormant",
+                                      "Not present", "Lower layer down" */
+    TwChar szPhysicalAddress[32];  /* "02-FC-00-1A-2B-3C", empty when none */
+    TwChar szDnsSuffix[256];       /* connection-specific DNS suffix, often empty */
+    NetAddressNode *pUnicastAddresses;  /* IPv4 and IPv6, in the system's order */
+    NetAddressNode *pGateways;
+    NetAddressNode *pDnsServers;
+} NetAdapterExNode;
+
 /* ---- Check_InstalledAppsEx (an extension list: see the ABI policy) -----
  * Every program that Windows' own list of installed apps shows, one node
  * each, sorted by display name (see the export below for the rules). Each
@@ -349,6 +393,18 @@ typedef int (TALLOWICK_CALL *PFN_Release_OsVersion)(OsVersionResult *record);
  * is a whole comparison. Never fails. */
 TALLOWICK_API int TALLOWICK_CALL Tallowick_GetVersion(int *major, int *minor, int *patch);
 typedef int (TALLOWICK_CALL *PFN_Tallowick_GetVersion)(int *major, int *minor, int *patch);
+
+/* Ordinals 23 and 24: every network adapter with its addresses, gateways and
+ * DNS servers, a list of NetAdapterExNode (count: the adapters). 0 on
+ * success (a system without adapters gives an empty list: a null head,
+ * count 0); 1 when the system's adapter query fails or memory runs out,
+ * with nothing handed over (*result left as it was) and a count of 0, or
+ * when the result pointer is null. The release
+ * frees the adapters with their address lists and returns 0 (null included). */
+TALLOWICK_API int TALLOWICK_CALL Check_NetConfigEx(NetAdapterExNode **result, CheckCallback callback, int *count, intptr_t context);
+typedef int (TALLOWICK_CALL *PFN_Check_NetConfigEx)(NetAdapterExNode **result, CheckCallback callback, int *count, intptr_t context);
+TALLOWICK_API int TALLOWICK_CALL Release_NetConfigEx(NetAdapterExNode *list);
+typedef int (TALLOWICK_CALL *PFN_Release_NetConfigEx)(NetAdapterExNode *list);
 
 /* Ordinals 25 and 26: the installed programs as Windows' own list of
  * installed apps has them, from the uninstall key
@@ -473,6 +529,37 @@ TALLOWICK_ASSERT(offsetof(OsVersionResult, szDisplayVersion) == TALLOWICK_AT(312
 TALLOWICK_ASSERT(offsetof(OsVersionResult, szEditionId) == TALLOWICK_AT(376, 376), "OsVersionResult");
 TALLOWICK_ASSERT(offsetof(OsVersionResult, szInstallationType) == TALLOWICK_AT(504, 504), "OsVersionResult");
 TALLOWICK_ASSERT(sizeof(OsVersionResult) == TALLOWICK_AT(568, 568), "OsVersionResult");
+/* Extension list nodes: cbSize, then pNext (4 or 8 bytes on), integers with
+ * the 64-bit ones 8-aligned, texts, the address lists last. */
+TALLOWICK_ASSERT(offsetof(NetAddressNode, cbSize) == 0, "NetAddressNode");
+TALLOWICK_ASSERT(offsetof(NetAddressNode, pNext) == TALLOWICK_AT(4, 8), "NetAddressNode");
+TALLOWICK_ASSERT(offsetof(NetAddressNode, nFamily) == TALLOWICK_AT(8, 16), "NetAddressNode");
+TALLOWICK_ASSERT(offsetof(NetAddressNode, nPrefixLength) == TALLOWICK_AT(12, 20), "NetAddressNode");
+TALLOWICK_ASSERT(offsetof(NetAddressNode, szAddress) == TALLOWICK_AT(16, 24), "NetAddressNode");
+TALLOWICK_ASSERT(sizeof(NetAddressNode) == TALLOWICK_AT(144, 152), "NetAddressNode");
+
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, cbSize) == 0, "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, pNext) == TALLOWICK_AT(4, 8), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nIfType) == TALLOWICK_AT(8, 16), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nOperStatus) == TALLOWICK_AT(12, 20), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nMtu) == TALLOWICK_AT(16, 24), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nDhcpEnabled) == TALLOWICK_AT(20, 28), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nIfIndex) == TALLOWICK_AT(24, 32), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, nIpv6IfIndex) == TALLOWICK_AT(28, 36), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, ullTransmitSpeed) == TALLOWICK_AT(32, 40), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, ullReceiveSpeed) == TALLOWICK_AT(40, 48), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szFriendlyName) == TALLOWICK_AT(48, 56), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szDescription) == TALLOWICK_AT(560, 568), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szAdapterName) == TALLOWICK_AT(1072, 1080), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szType) == TALLOWICK_AT(1200, 1208), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szOperStatus) == TALLOWICK_AT(1264, 1272), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szPhysicalAddress) == TALLOWICK_AT(1328, 1336), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, szDnsSuffix) == TALLOWICK_AT(1392, 1400), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, pUnicastAddresses) == TALLOWICK_AT(1904, 1912), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, pGateways) == TALLOWICK_AT(1908, 1920), "NetAdapterExNode");
+TALLOWICK_ASSERT(offsetof(NetAdapterExNode, pDnsServers) == TALLOWICK_AT(1912, 1928), "NetAdapterExNode");
+TALLOWICK_ASSERT(sizeof(NetAdapterExNode) == TALLOWICK_AT(1920, 1936), "NetAdapterExNode");
+
 /* Integers first behind the link; the texts start 8-aligned on x64. */
 TALLOWICK_ASSERT(offsetof(InstalledAppExNode, cbSize) == 0, "InstalledAppExNode");
 TALLOWICK_ASSERT(offsetof(InstalledAppExNode, pNext) == TALLOWICK_AT(4, 8), "InstalledAppExNode");

@@ -32,4 +32,16 @@ struct NodeTraits<SysInfoResult> {
     }
 };
 
+// An extended adapter node owns its three address lists.
+template <>
+struct NodeTraits<NetAdapterExNode> {
+    static void Free(NetAdapterExNode* node) {
+        if (!node) return;
+        FreeList(node->pUnicastAddresses);
+        FreeList(node->pGateways);
+        FreeList(node->pDnsServers);
+        delete node;
+    }
+};
+
 }  // namespace tallowick

@@ -10,6 +10,9 @@ namespace tallowick {
 int CheckNetConfig(NetConfigNode** result, int* count);
 int ReleaseNetConfig(NetConfigNode* list);
 
+int CheckNetConfigEx(NetAdapterExNode** result, int* count);
+int ReleaseNetConfigEx(NetAdapterExNode* list);
+
 int CheckNetwork(NetworkResult** result, int* count);
 
 int CheckShareResource(ShareResourceNode** result, int* count);

@@ -160,4 +160,12 @@ int __cdecl Tallowick_GetVersion(int* major, int* minor, int* patch) {
     return TALLOWICK_VERSION;
 }
 
+int __cdecl Check_NetConfigEx(NetAdapterExNode** result, CheckCallback, int* count, intptr_t) {
+    return GuardCheck(result, count, {SystemDll::Iphlpapi}, [&](int* n) { return CheckNetConfigEx(result, n); });
+}
+
+int __cdecl Release_NetConfigEx(NetAdapterExNode* list) {
+    return Guard([&] { return ReleaseNetConfigEx(list); });
+}
+
 }  // extern "C"

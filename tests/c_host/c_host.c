@@ -19,6 +19,8 @@ int main(void) {
     NetInfoResult *net = NULL;
     InstalledAppNode *apps = NULL;
     OsVersionResult *os = NULL;
+    NetAdapterExNode *adapters = NULL;
+    const NetAdapterExNode *adapter;
     InstalledAppExNode *appsEx = NULL;
     int count = -1;
     int major = -1, minor = -1, patch = -1;
@@ -44,12 +46,22 @@ int main(void) {
     EXPECT(os != NULL && os->nMajorVersion >= 5);
     EXPECT(Release_OsVersion(os) == 0);
 
+    EXPECT(Check_NetConfigEx(&adapters, NULL, &count, 0) == 0);
+    for (adapter = adapters; adapter; adapter = adapter->pNext) {
+        EXPECT(TALLOWICK_HAS_FIELD(adapter, NetAdapterExNode, pDnsServers));
+        EXPECT(adapter->pUnicastAddresses == NULL ||
+               TALLOWICK_HAS_FIELD(adapter->pUnicastAddresses, NetAddressNode, szAddress));
+    }
+    EXPECT(Release_NetConfigEx(adapters) == 0);
+
     EXPECT(Tallowick_GetVersion(&major, &minor, &patch) == TALLOWICK_VERSION);
     EXPECT(major == TALLOWICK_VERSION_MAJOR && minor == TALLOWICK_VERSION_MINOR && patch == TALLOWICK_VERSION_PATCH);
 
     /* Null pointers from a host never crash the library. */
     EXPECT(Check_OsVersion(NULL, NULL, NULL, 0) == 1);
     EXPECT(Release_OsVersion(NULL) == 1);
+    EXPECT(Check_NetConfigEx(NULL, NULL, NULL, 0) == 1);
+    EXPECT(Release_NetConfigEx(NULL) == 0);
     EXPECT(Check_InstalledAppsEx(NULL, NULL, NULL, 0) == 1);
     EXPECT(Release_InstalledAppsEx(NULL) == 0);
     EXPECT(Check_Network(NULL, NULL, NULL, 0) == 1);

@@ -80,6 +80,10 @@ def main():
         "scope out of range": drift(lambda d: d["appsex"]["result"]["programs"].append(
             dict(d["appsex"]["result"]["programs"][0], nScope=2) if d["appsex"]["result"]["programs"]
             else {"nScope": 2})),
+        "adapter address as text": drift(lambda d: d["adapters"]["result"]["adapters"][0].update(pUnicastAddresses="::1")
+                                         if d["adapters"]["result"]["adapters"] else d.update(bad=1)),
+        "adapter type word unknown": drift(lambda d: d["adapters"]["result"]["adapters"][0].update(szType="Wireless")
+                                           if d["adapters"]["result"]["adapters"] else d.update(bad=1)),
     }
     for what, doc in drifted.items():
         check(not validator.is_valid(doc), "the schema accepts a document with a %s" % what)

@@ -172,6 +172,8 @@ const Body kBodies[] = {
      "Wine's NetShareEnum answers 50 (not supported): the list stays empty without the stand-in "
      "netapi32, which replaces the system one for a whole process only"},
     {"process", [] { return RunAndRelease<ProcessNode>(tallowick::CheckProcess, tallowick::ReleaseProcess); }},
+    {"netconfig ex",
+     [] { return RunAndRelease<NetAdapterExNode>(tallowick::CheckNetConfigEx, tallowick::ReleaseNetConfigEx); }},
 };
 
 struct Walk {

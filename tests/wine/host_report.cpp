@@ -194,6 +194,21 @@ TEST(HostReport, FiguresInWordsAndNoFieldNames) {
           "Shares as listed before the removal:", "Kind", "Disk"}},
         {"apps", Rec({{"programs", List({Rec({{"szDisplayName", S("Ed")}, {"szPublisher", S("Acme")}})})}}),
          {"Program", "Publisher", "Ed", "Acme"}},
+        {"adapters",
+         Rec({{"count", I(1)},
+              {"adapters",
+               List({Rec({{"szFriendlyName", S("Wi-Fi 2")}, {"szDescription", S("Radio")}, {"szAdapterName", S("{G}")},
+                          {"nIfType", I(71)}, {"szType", S("Wi-Fi")}, {"nOperStatus", I(7)},
+                          {"szOperStatus", S("Lower layer down")}, {"szPhysicalAddress", S("")}, {"nMtu", I(1500)},
+                          {"ullTransmitSpeed", I(866700000)}, {"ullReceiveSpeed", I(0)}, {"nDhcpEnabled", I(1)},
+                          {"szDnsSuffix", S("home")},
+                          {"pUnicastAddresses",
+                           List({Rec({{"nFamily", I(23)}, {"nPrefixLength", I(64)}, {"szAddress", S("fe80::1%9")}}),
+                                 Rec({{"nFamily", I(2)}, {"nPrefixLength", I(24)}, {"szAddress", S("10.0.0.7")}})})},
+                          {"pGateways", List({})},
+                          {"pDnsServers", List({Rec({{"nFamily", I(2)}, {"nPrefixLength", I(0)}, {"szAddress", S("10.0.0.1")}})})}})})}}),
+         {"Wi-Fi 2", "Radio", "{G}", "Wi-Fi (71)", "Lower layer down (7)", "Hardware address", "-", "1500",
+          "866.7 Mbit/s / -", "enabled", "home", "fe80::1%9/64", "10.0.0.7/24", "Gateways", "-", "10.0.0.1"}},
         {"appsex",
          Rec({{"programs",
                List({Rec({{"szDisplayName", S("Ed")}, {"szPublisher", S("")}, {"szDisplayVersion", S("2.1")},
@@ -220,6 +235,25 @@ TEST(HostReport, FiguresInWordsAndNoFieldNames) {
                 EXPECT_EQ(page.find(k), std::string::npos) << c.name << ": " << k;
         EXPECT_EQ(text.find("eserved"), std::string::npos) << c.name;
     }
+}
+
+TEST(HostReport, LinkSpeedText) {
+    const struct {
+        unsigned long long bits;
+        const char* text;
+    } cases[] = {
+        {0, "-"},
+        {1, "1 bit/s"},
+        {999, "999 bit/s"},
+        {1000, "1 kbit/s"},
+        {54000000, "54 Mbit/s"},
+        {866700000, "866.7 Mbit/s"},
+        {1000000000, "1 Gbit/s"},
+        {2500000000ull, "2.5 Gbit/s"},
+        {10000000000ull, "10 Gbit/s"},
+        {18446744073709551615ull, "18446744073.7 Gbit/s"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(host::LinkSpeedText(c.bits), c.text) << c.bits;
 }
 
 TEST(HostReport, FailedCheckAndMissingResultStillGetASection) {

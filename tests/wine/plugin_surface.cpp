@@ -85,8 +85,9 @@ TEST(Surface, EveryExportResolvesAndAliasesShareAnEntry) {
                            "Check_SysInfo", "Release_HDD", "Release_HardwareConfig", "Release_InstalledApps",
                            "Release_NetConfig", "Release_NetInfo", "Release_Network", "Release_Process",
                            "Release_ShareResource", "Release_SysInfo", "Repair_ShareResource",
-                           "Check_OsVersion", "Release_OsVersion", "Tallowick_GetVersion"};
-    for (int i = 0; i < 22; ++i) {
+                           "Check_OsVersion", "Release_OsVersion", "Tallowick_GetVersion",
+                           "Check_NetConfigEx", "Release_NetConfigEx"};
+    for (int i = 0; i < static_cast<int>(sizeof names / sizeof names[0]); ++i) {
         EXPECT_NE(lib.raw(names[i]), nullptr) << names[i];
         EXPECT_EQ(GetProcAddress(lib.module(), MAKEINTRESOURCEA(i + 1)), lib.raw(names[i])) << names[i];
     }
@@ -114,6 +115,7 @@ TEST(Surface, NullResultPointerReturnsOneForEveryCheck) {
     EXPECT_EQ(lib.Check_ShareResource_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_SysInfo_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_OsVersion_(nullptr, nullptr, &count, 0), 1);
+    EXPECT_EQ(lib.Check_NetConfigEx_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(lib.Check_InstalledAppsEx_(nullptr, nullptr, &count, 0), 1);
     EXPECT_EQ(count, 77) << "a check without a result location wrote the count";
 }
@@ -131,6 +133,7 @@ TEST(Surface, ReleasesOfNullFollowTheirRules) {
     EXPECT_EQ(lib.Release_NetConfig_(nullptr), 0);
     EXPECT_EQ(lib.Release_Process_(nullptr), 0);
     EXPECT_EQ(lib.Release_ShareResource_(nullptr), 0);
+    EXPECT_EQ(lib.Release_NetConfigEx_(nullptr), 0);
     EXPECT_EQ(lib.Release_InstalledAppsEx_(nullptr), 0);
     EXPECT_EQ(lib.Repair_ShareResource_(nullptr, nullptr, 0), 0);
 }
