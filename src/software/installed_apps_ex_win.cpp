@@ -8,6 +8,7 @@
 #include "software/checks.h"
 #include "software/installed_apps_ex.h"
 #include "software/installed_apps_list.h"
+#include "software/uninstall_walk_win.h"
 
 static_assert(tallowick::kAppScopeMachine == TALLOWICK_APP_SCOPE_MACHINE &&
                   tallowick::kAppScopeUser == TALLOWICK_APP_SCOPE_USER,
@@ -17,7 +18,6 @@ namespace tallowick {
 
 namespace {
 
-constexpr int kMaxEnumFailuresInARow = 16;
 constexpr DWORD kKeyNameUnits = 256;       // a registry key name has at most 255 units
 constexpr std::size_t kFirstValueUnits = 1024;  // grows for a longer value
 
@@ -82,30 +82,20 @@ void ReadSource(const AppSource& source, std::vector<AppEntry>& entries, ValueRe
     HKEY rootKey = source.scope == TALLOWICK_APP_SCOPE_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     UniqueRegKey root;
     if (RegOpenKeyExW(rootKey, kUninstallKeyPath, 0, KEY_READ | view, root.put()) != ERROR_SUCCESS) return;
-    int failuresInARow = 0;
     AppEntry entry;
-    for (DWORD index = 0;; ++index) {
-        wchar_t keyName[kKeyNameUnits] = {};
-        DWORD keyLength = kKeyNameUnits;
-        LONG rc = RegEnumKeyExW(root.get(), index, keyName, &keyLength, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) {
-            if (rc != ERROR_MORE_DATA && ++failuresInARow >= kMaxEnumFailuresInARow) break;
-            continue;
-        }
-        failuresInARow = 0;
+    ForEachUninstallEntry<kKeyNameUnits>(root.get(), [&](const wchar_t* keyName, DWORD keyLength) {
         UniqueRegKey key;
-        if (RegOpenKeyExW(root.get(), keyName, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExW(root.get(), keyName, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) return;
         values.Open(key.get());
 
         // The values that can leave the entry out come first, so that a
         // hidden entry costs no more reads.
-        if (!values.String(L"DisplayName", entry.displayName) || entry.displayName.empty()) continue;
+        if (!values.String(L"DisplayName", entry.displayName) || entry.displayName.empty()) return;
         entry.systemComponent = values.Dword(L"SystemComponent");
         entry.hasParentKeyName = values.Exists(L"ParentKeyName");
         values.String(L"ReleaseType", entry.releaseType);
         if (IsHiddenAppEntry(entry.displayName, entry.systemComponent, entry.hasParentKeyName, entry.releaseType)) {
-            continue;
+            return;
         }
         entry.scope = source.scope;
         entry.view = source.view;
@@ -119,7 +109,7 @@ void ReadSource(const AppSource& source, std::vector<AppEntry>& entries, ValueRe
         entry.estimatedSizeKiB = values.Dword(L"EstimatedSize");
         entries.push_back(std::move(entry));
         entry = AppEntry();
-    }
+    });
 }
 
 }  // namespace

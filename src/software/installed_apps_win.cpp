@@ -6,14 +6,11 @@
 #include "core/registry_reader.h"
 #include "software/installed_apps.h"
 #include "software/installed_apps_list.h"
+#include "software/uninstall_walk_win.h"
 
 namespace tallowick {
 
 namespace {
-
-// Enumeration errors in a row after which the walk gives up: an error that
-// repeats at every index (the key deleted under the walk) would never end it.
-constexpr int kMaxEnumFailuresInARow = 16;
 
 // Appends the programs of one view of the uninstall key (`view`: 0 for the
 // library's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY) that are neither
@@ -23,35 +20,23 @@ void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_READ | view, root.put()) != ERROR_SUCCESS) {
         return;
     }
-    int failuresInARow = 0;
     // Out of memory ends the walk with the programs listed so far.
     try {
-        for (DWORD index = 0;; ++index) {
-            wchar_t keyName[kAppTextUnits] = {};
-            DWORD keyLength = kAppTextUnits;
-            LONG rc = RegEnumKeyExW(root.get(), index, keyName, &keyLength, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS) break;
-            if (rc != ERROR_SUCCESS) {
-                // A name too long for the buffer skips its entry; anything else
-                // repeating at every index ends the walk.
-                if (rc != ERROR_MORE_DATA && ++failuresInARow >= kMaxEnumFailuresInARow) break;
-                continue;
-            }
-            failuresInARow = 0;
+        ForEachUninstallEntry<kAppTextUnits>(root.get(), [&](const wchar_t* keyName, DWORD keyLength) {
             if (keyLength >= kAppTextUnits) keyLength = kAppTextUnits - 1;
-            if (IsExcludedProductCode(TextView(U16(keyName), keyLength))) continue;
+            if (IsExcludedProductCode(TextView(U16(keyName), keyLength))) return;
 
             UniqueRegKey entry;
-            if (RegOpenKeyExW(root.get(), keyName, 0, KEY_READ | view, entry.put()) != ERROR_SUCCESS) continue;
+            if (RegOpenKeyExW(root.get(), keyName, 0, KEY_READ | view, entry.put()) != ERROR_SUCCESS) return;
 
             wchar_t display[kAppTextUnits] = {};
             DWORD bytes = kAppTextBytes;
             if (RegQueryValueExW(entry.get(), L"DisplayName", nullptr, nullptr, reinterpret_cast<BYTE*>(display),
                                  &bytes) != ERROR_SUCCESS) {
-                continue;
+                return;
             }
             Text displayName = RegistryBufferText(U16(display), kAppTextUnits, bytes);
-            if (displayName.empty()) continue;
+            if (displayName.empty()) return;
 
             wchar_t publisher[kAppTextUnits] = {};
             CopyBounded(U16(publisher), kAppTextUnits, kUnknownPublisher);
@@ -67,7 +52,7 @@ void ListAppsInView(REGSAM view, ListBuilder<InstalledAppNode>& list, ListedApps
             }
 
             AppendListedApp(list, listed, displayName, publisherText, count);
-        }
+        });
     } catch (const std::bad_alloc&) {
     }
 }
