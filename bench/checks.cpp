@@ -16,7 +16,6 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
-#include <iphlpapi.h>
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -33,15 +32,13 @@
 
 #include "tallowick.h"
 #include "tallowick_loader.h"
+#include "bench_timing.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Now;
+using bench::Stats;
+using bench::Summarise;
 
 
 // ---- loopback proxy ------------------------------------------------------------
@@ -147,30 +144,6 @@ private:
 };
 
 // ---- measuring -------------------------------------------------------------------
-struct Stats {
-    int runs = 0;
-    double median = 0, min = 0, max = 0, q1 = 0, q3 = 0;
-};
-
-Stats Summarise(std::vector<double> v) {
-    Stats s;
-    if (v.empty()) return s;
-    std::sort(v.begin(), v.end());
-    auto at = [&](double q) {
-        double pos = q * static_cast<double>(v.size() - 1);
-        std::size_t lo = static_cast<std::size_t>(pos);
-        std::size_t hi = std::min(lo + 1, v.size() - 1);
-        return v[lo] + (v[hi] - v[lo]) * (pos - static_cast<double>(lo));
-    };
-    s.runs = static_cast<int>(v.size());
-    s.median = at(0.5);
-    s.min = v.front();
-    s.max = v.back();
-    s.q1 = at(0.25);
-    s.q3 = at(0.75);
-    return s;
-}
-
 // One run of a check: returns the seconds of the check and of its release,
 // and the count it reported.
 struct Run {
@@ -249,25 +222,6 @@ void PlainProcessPass() {
         PROCESS_MEMORY_COUNTERS pmc = {};
         GetProcessMemoryInfo(h, &pmc, sizeof pmc);
         CloseHandle(h);
-    }
-}
-
-void PlainAdapterWalk() {
-    ULONG size = 15 * 1024;
-    std::vector<std::uint64_t> buffer;
-    ULONG status = ERROR_BUFFER_OVERFLOW;
-    for (int i = 0; i < 4 && status == ERROR_BUFFER_OVERFLOW; ++i) {
-        buffer.assign(size / 8 + 1, 0);
-        status = GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_INCLUDE_PREFIX | GAA_FLAG_INCLUDE_GATEWAYS, nullptr,
-                                      reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
-    if (status != ERROR_SUCCESS) return;
-    volatile std::size_t seen = 0;
-    for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next) {
-        seen = seen + std::wcslen(a->FriendlyName) + std::wcslen(a->Description);
-        for (auto* u = a->FirstUnicastAddress; u; u = u->Next) seen = seen + u->OnLinkPrefixLength;
-        for (auto* g = a->FirstGatewayAddress; g; g = g->Next) seen = seen + 1;
-        for (auto* d = a->FirstDnsServerAddress; d; d = d->Next) seen = seen + 1;
     }
 }
 
@@ -358,13 +312,7 @@ int main() {
         else if (a == L"--budget" && i + 1 < argc) budget = _wtof(argv[++i]);
         else dll = a;
     }
-    if (dll.empty()) {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring dir(self);
-        dir = dir.substr(0, dir.rfind(L'\\') + 1);
-        dll = dir + L"..\\bin\\Tallowick.dll";
-    }
+    if (dll.empty()) dll = bench::DefaultLibrary();
     TallowickApi api;
     if (TallowickLoad(&api, dll.c_str()) != 0) {
         std::fprintf(stderr, "bench_checks: cannot load %ls (error %lu%s%s)\n", dll.c_str(), api.error,
@@ -401,8 +349,8 @@ int main() {
     add("Check_Process", Timed<ProcessNode>(api.Check_Process, api.Release_Process), "EnumProcesses pass",
         PlainProcessPass);
     add("Check_NetConfig", Timed<NetConfigNode>(api.Check_NetConfig, api.Release_NetConfig));
-    add("Check_NetConfigEx", Timed<NetAdapterExNode>(api.Check_NetConfigEx, api.Release_NetConfigEx),
-        "GetAdaptersAddresses walk", PlainAdapterWalk);
+    // Against one GetAdaptersAddresses call and its walk: bench_netconfig_ex.
+    add("Check_NetConfigEx", Timed<NetAdapterExNode>(api.Check_NetConfigEx, api.Release_NetConfigEx));
     if (settings.ok()) {
         add("Check_Network", Timed<NetworkResult>(api.Check_Network, api.Release_Network), "WinINet open+URL",
             PlainUrlOpen);

@@ -19,24 +19,16 @@
 #include "sysinfo/computer_identity.h"
 #include "tallowick.h"
 #include "tallowick_loader.h"
+#include "bench_timing.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
+using bench::NowMs;
 
 double TimeOnce(const std::function<void()>& f) {
-    double start = Now();
+    double start = NowMs();
     f();
-    return Now() - start;
+    return NowMs() - start;
 }
 
 struct Figures {
@@ -158,12 +150,8 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "cold-parts") return ColdParts();
     int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
 
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    dir = dir.substr(0, dir.rfind(L'\\') + 1);
     TallowickApi api;
-    if (TallowickLoad(&api, (dir + L"..\\bin\\Tallowick.dll").c_str()) != 0) {
+    if (TallowickLoad(&api, bench::DefaultLibrary().c_str()) != 0) {
         std::fprintf(stderr, "cannot load Tallowick.dll (error %lu)\n", api.error);
         return 1;
     }

@@ -25,6 +25,7 @@
 
 #include "tallowick.h"
 #include "tallowick_loader.h"
+#include "bench_timing.h"
 
 namespace {
 
@@ -83,12 +84,8 @@ int Child(const std::wstring& dll, const std::wstring& check) {
     return 0;
 }
 
-double Now() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
+using bench::Median;
+using bench::NowMs;
 
 struct Run {
     double ms = 0;
@@ -112,7 +109,7 @@ Run StartChild(const std::wstring& self, const std::wstring& dll, const std::wst
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::wstring cmd = L"\"" + self + L"\" --child \"" + dll + L"\" " + check;
     PROCESS_INFORMATION pi = {};
-    double start = Now();
+    double start = NowMs();
     BOOL started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (!started) {
@@ -124,7 +121,7 @@ Run StartChild(const std::wstring& self, const std::wstring& dll, const std::wst
     DWORD got = 0;
     while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
     WaitForSingleObject(pi.hProcess, INFINITE);
-    run.ms = Now() - start;
+    run.ms = NowMs() - start;
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
@@ -145,13 +142,6 @@ struct Row {
     int rc = 0;
     std::string held;
 };
-
-double Median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 Row Measure(const std::wstring& self, const std::wstring& dll, const std::wstring& check, int runs) {
     Row row;

@@ -29,15 +29,13 @@
 
 #include "tallowick.h"
 #include "tallowick_loader.h"
+#include "bench_timing.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Now;
+using bench::Stats;
+using bench::Summarise;
 
 volatile std::uint64_t g_sink = 0;
 
@@ -75,37 +73,6 @@ std::size_t PlainWalk() {
     return addresses;
 }
 
-struct Stats {
-    double median = 0, min = 0, max = 0, q1 = 0, q3 = 0;
-};
-
-Stats Summarise(std::vector<double> v) {
-    Stats s;
-    if (v.empty()) return s;
-    std::sort(v.begin(), v.end());
-    auto at = [&](double q) {
-        double pos = q * static_cast<double>(v.size() - 1);
-        std::size_t lo = static_cast<std::size_t>(pos);
-        std::size_t hi = std::min(lo + 1, v.size() - 1);
-        return v[lo] + (v[hi] - v[lo]) * (pos - static_cast<double>(lo));
-    };
-    s.median = at(0.5);
-    s.min = v.front();
-    s.max = v.back();
-    s.q1 = at(0.25);
-    s.q3 = at(0.75);
-    return s;
-}
-
-std::wstring DefaultDll() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir = dir.substr(0, dir.rfind(L'\\'));
-    dir = dir.substr(0, dir.rfind(L'\\'));
-    return dir + L"\\bin\\Tallowick.dll";
-}
-
 void PrintRow(const char* name, const Stats& s) {
     std::printf("  %-38s %9.1f %9.1f %9.1f %9.1f\n", name, s.median * 1e6, s.min * 1e6, s.max * 1e6,
                 (s.q3 - s.q1) * 1e6);
@@ -115,7 +82,7 @@ void PrintRow(const char* name, const Stats& s) {
 
 int main(int argc, char** argv) {
     int runs = 300;
-    std::wstring dll = DefaultDll();
+    std::wstring dll = bench::DefaultLibrary();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(5, std::atoi(argv[++i]));

@@ -26,17 +26,13 @@
 #include "process/checks.h"
 #include "process/process_win.h"
 #include "core/os_family.h"
+#include "bench_timing.h"
 
 namespace {
 
 const wchar_t kReadyName[] = L"Local\\TallowickBenchProcessReady";
 
-double Now() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Now;
 
 int CountProcesses() {
     std::vector<DWORD> ids(8192);
