@@ -20,6 +20,7 @@
 #include "software/installed_apps.h"
 #include "software/installed_apps_list.h"
 #include "tallowick_loader.h"
+#include "bench_timing.h"
 
 using namespace tallowick;
 using Clock = std::chrono::steady_clock;
@@ -171,13 +172,10 @@ bool CreateExEntries(int n) {
     return true;
 }
 
-// The yardstick: every key of every place opened, and the values the list
-// shows read into one buffer, in the order the check reads them; nothing kept.
-int PlainWalk() {
-    static const wchar_t* const kValues[] = {L"DisplayName",     L"SystemComponent", L"ParentKeyName",
-                                             L"ReleaseType",     L"Publisher",       L"DisplayVersion",
-                                             L"InstallDate",     L"InstallLocation", L"UninstallString",
-                                             L"QuietUninstallString", L"EstimatedSize"};
+// Every entry key of every place opened, read(key) called, and closed; the
+// number of entries.
+template <typename Read>
+int WalkEntries(Read&& read) {
     int entries = 0;
     for (const Place& p : Places()) {
         HKEY root = nullptr;
@@ -188,11 +186,7 @@ int PlainWalk() {
             if (RegEnumKeyExW(root, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
             HKEY key = nullptr;
             if (RegOpenKeyExW(root, name, 0, KEY_QUERY_VALUE | p.view, &key) != ERROR_SUCCESS) continue;
-            BYTE data[2048];
-            for (const wchar_t* value : kValues) {
-                DWORD type = 0, bytes = sizeof(data);
-                RegQueryValueExW(key, value, nullptr, &type, data, &bytes);
-            }
+            read(key);
             RegCloseKey(key);
             ++entries;
         }
@@ -201,33 +195,35 @@ int PlainWalk() {
     return entries;
 }
 
+// The yardstick: the values the list shows read into one buffer, in the
+// order the check reads them; nothing kept.
+int PlainWalk() {
+    static const wchar_t* const kValues[] = {L"DisplayName",     L"SystemComponent", L"ParentKeyName",
+                                             L"ReleaseType",     L"Publisher",       L"DisplayVersion",
+                                             L"InstallDate",     L"InstallLocation", L"UninstallString",
+                                             L"QuietUninstallString", L"EstimatedSize"};
+    return WalkEntries([](HKEY key) {
+        BYTE data[2048];
+        for (const wchar_t* value : kValues) {
+            DWORD type = 0, bytes = sizeof(data);
+            RegQueryValueExW(key, value, nullptr, &type, data, &bytes);
+        }
+    });
+}
+
 // The other way to read an entry: every value of the key in one enumeration
 // (RegEnumValueW), read but not kept; timed for comparison only.
 int EnumWalk() {
-    int entries = 0;
-    for (const Place& p : Places()) {
-        HKEY root = nullptr;
-        if (RegOpenKeyExW(p.root, kUninstallKeyPath, 0, KEY_READ | p.view, &root) != ERROR_SUCCESS) continue;
-        for (DWORD index = 0;; ++index) {
-            wchar_t name[256];
-            DWORD length = 256;
-            if (RegEnumKeyExW(root, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            HKEY key = nullptr;
-            if (RegOpenKeyExW(root, name, 0, KEY_QUERY_VALUE | p.view, &key) != ERROR_SUCCESS) continue;
-            for (DWORD v = 0;; ++v) {
-                wchar_t valueName[64];
-                DWORD nameLength = 64, type = 0;
-                BYTE data[2048];
-                DWORD bytes = sizeof(data);
-                LONG rc = RegEnumValueW(key, v, valueName, &nameLength, nullptr, &type, data, &bytes);
-                if (rc == ERROR_NO_MORE_ITEMS) break;
-            }
-            RegCloseKey(key);
-            ++entries;
+    return WalkEntries([](HKEY key) {
+        for (DWORD v = 0;; ++v) {
+            wchar_t valueName[64];
+            DWORD nameLength = 64, type = 0;
+            BYTE data[2048];
+            DWORD bytes = sizeof(data);
+            LONG rc = RegEnumValueW(key, v, valueName, &nameLength, nullptr, &type, data, &bytes);
+            if (rc == ERROR_NO_MORE_ITEMS) break;
         }
-        RegCloseKey(root);
-    }
-    return entries;
+    });
 }
 
 int LengthEx(const InstalledAppExNode* list) {
@@ -236,10 +232,8 @@ int LengthEx(const InstalledAppExNode* list) {
     return n;
 }
 
-int BenchExtended(int runs, const char* self) {
-    std::string dir(self);
-    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
-    std::wstring dll = std::wstring(dir.begin(), dir.end()) + L"..\\bin\\Tallowick.dll";
+int BenchExtended(int runs) {
+    const std::wstring dll = bench::DefaultLibrary();
     TallowickApi api;
     if (TallowickLoad(&api, dll.c_str()) != 0) {
         std::printf("cannot load %ls (error %lu)\n", dll.c_str(), api.error);
@@ -348,5 +342,5 @@ int main(int argc, char** argv) {
         std::printf("%8d %8d %12.2f %12.2f %14.2f %14.2f %14.1f\n", n, listed, c, 1000.0 * c / n, w, x,
                     x > 0 ? w / x : 0.0);
     }
-    return BenchExtended(runs, argv[0]);
+    return BenchExtended(runs);
 }
