@@ -115,7 +115,7 @@ Json ReportEnvelope(const Api& api, const std::string& generatedUtc) {
 }
 
 std::string CatalogueText(const Api& api, const wchar_t* id) {
-    std::wstring ini = ModuleDirectory(api.module) + L"common\\config\\Resource.ini";
+    std::wstring ini = CataloguePath(api.module);
     wchar_t text[512] = {};
     GetPrivateProfileStringW(L"Tallowick", id, id, text, 512, ini.c_str());
     return Utf8(text);

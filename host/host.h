@@ -281,6 +281,8 @@ Json ReachableFromVerdict(const std::string& verdict, const std::string& reachab
 std::string CatalogueText(const Api& api, const wchar_t* id);
 // The folder of a module (the host's own for nullptr), with its final backslash.
 std::wstring ModuleDirectory(HMODULE module);
+// The library's message catalogue, which lies beside it.
+std::wstring CataloguePath(HMODULE library);
 
 // ---- times ----------------------------------------------------------------------------
 // ISO 8601 with seconds and the zone: "2026-12-08T23:15:03+01:00" for a local

@@ -380,6 +380,8 @@ std::wstring ModuleDirectory(HMODULE module) {
     return path.substr(0, path.rfind(L'\\') + 1);
 }
 
+std::wstring CataloguePath(HMODULE library) { return ModuleDirectory(library) + L"common\\config\\Resource.ini"; }
+
 // ---- times -------------------------------------------------------------------------------
 std::string IsoDateTime(const SYSTEMTIME& t, int offsetMinutes) {
     char buf[48];

@@ -122,7 +122,7 @@ bool LoadApi(Api& api, std::string& error) {
 // The catalogue lies beside the library; without it the connectivity and
 // hardware texts come out as bare message ids.
 void WarnWithoutCatalogue(HMODULE module) {
-    std::wstring ini = ModuleDirectory(module) + L"common\\config\\Resource.ini";
+    std::wstring ini = CataloguePath(module);
     if (GetFileAttributesW(ini.c_str()) == INVALID_FILE_ATTRIBUTES) {
         WriteBytes(STD_ERROR_HANDLE, "tallowick: warning: the message catalogue " + Utf8(ini) +
                                          " is missing; some texts will show as message ids\n");

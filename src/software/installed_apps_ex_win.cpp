@@ -125,24 +125,22 @@ InstalledAppExNode* BuildInstalledAppExList(const std::vector<AppEntry>& entries
     ListBuilder<InstalledAppExNode> list;
     int made = 0;
     for (const AppEntry& e : entries) {
-        NodePtr<InstalledAppExNode> node = MakeZeroed<InstalledAppExNode>();
+        InstalledAppExNode* node = AppendNewNode(list, &made, [&](InstalledAppExNode& n) {
+            n.cbSize = sizeof(InstalledAppExNode);
+            n.nScope = e.scope;
+            n.nView = e.view;
+            n.nInstallDate = ParseInstallDate(e.installDate);
+            n.nEstimatedSizeKiB = e.estimatedSizeKiB;
+            CopyField(n.szKeyName, e.keyName);
+            CopyField(n.szDisplayName, e.displayName);
+            CopyField(n.szPublisher, e.publisher);
+            CopyField(n.szDisplayVersion, e.displayVersion);
+            CopyField(n.szInstallDate, e.installDate);
+            CopyField(n.szInstallLocation, e.installLocation);
+            CopyField(n.szUninstallString, e.uninstallString);
+            CopyField(n.szQuietUninstallString, e.quietUninstallString);
+        });
         if (!node) throw std::bad_alloc();
-        InstalledAppExNode& n = *node;
-        n.cbSize = sizeof(InstalledAppExNode);
-        n.nScope = e.scope;
-        n.nView = e.view;
-        n.nInstallDate = ParseInstallDate(e.installDate);
-        n.nEstimatedSizeKiB = e.estimatedSizeKiB;
-        CopyField(n.szKeyName, e.keyName);
-        CopyField(n.szDisplayName, e.displayName);
-        CopyField(n.szPublisher, e.publisher);
-        CopyField(n.szDisplayVersion, e.displayVersion);
-        CopyField(n.szInstallDate, e.installDate);
-        CopyField(n.szInstallLocation, e.installLocation);
-        CopyField(n.szUninstallString, e.uninstallString);
-        CopyField(n.szQuietUninstallString, e.quietUninstallString);
-        list.Append(std::move(node));
-        ++made;
     }
     if (count) *count = made;
     return list.Release();
