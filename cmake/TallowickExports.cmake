@@ -17,7 +17,7 @@
 # Reads TABLE into <prefix>_NAMES, <prefix>_ORDINALS and <prefix>_TARGETS
 # (the entry each name exports: itself, or the export it is an alias of), all
 # in table order. Stops the configure step on a malformed table: ordinals not
-# rising from 1 (an ordinal left out stays free: no export has it), a name twice, an alias of an unknown name or of an
+# 1, 2, 3, ... in order, a name twice, an alias of an unknown name or of an
 # alias.
 function(tallowick_read_exports table prefix)
   file(STRINGS "${table}" lines)
@@ -36,8 +36,8 @@ function(tallowick_read_exports table prefix)
     set(ordinal "${CMAKE_MATCH_1}")
     set(name "${CMAKE_MATCH_2}")
     set(target "${CMAKE_MATCH_4}")
-    if(ordinal LESS expected)
-      message(FATAL_ERROR "${table}: ${name} has ordinal ${ordinal}; the next free ordinal is ${expected}")
+    if(NOT ordinal EQUAL expected)
+      message(FATAL_ERROR "${table}: ${name} has ordinal ${ordinal}; the next ordinal is ${expected}")
     endif()
     if(name IN_LIST names)
       message(FATAL_ERROR "${table}: ${name} is listed twice")
@@ -57,7 +57,7 @@ function(tallowick_read_exports table prefix)
     list(APPEND names "${name}")
     list(APPEND ordinals "${ordinal}")
     list(APPEND targets "${target}")
-    math(EXPR expected "${ordinal} + 1")
+    math(EXPR expected "${expected} + 1")
   endforeach()
   if(names STREQUAL "")
     message(FATAL_ERROR "${table}: no exports")

@@ -3,7 +3,7 @@
 # The public header, written by hand, declares exactly the exports of the
 # table: every function it declares with TALLOWICK_API is in the table, every
 # name of the table is declared with its function-pointer type PFN_<name> of
-# the same signature, and its heading "ordinals 1 to N" names the last one.
+# the same signature, and its heading "ordinals 1 to N" counts them.
 # With VERSION (the project's), its TALLOWICK_VERSION_MAJOR/MINOR/PATCH say it.
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../cmake/TallowickExports.cmake")
@@ -59,9 +59,9 @@ foreach(name IN LISTS table_NAMES)
     set(failed TRUE)
   endif()
 endforeach()
-list(GET table_ORDINALS -1 last)
-if(text MATCHES "ordinals 1 to ([0-9]+)" AND NOT CMAKE_MATCH_1 EQUAL last)
-  message(SEND_ERROR "${HEADER} speaks of ordinals 1 to ${CMAKE_MATCH_1}; the last in ${TABLE} is ${last}")
+list(LENGTH table_NAMES count)
+if(text MATCHES "ordinals 1 to ([0-9]+)" AND NOT CMAKE_MATCH_1 EQUAL count)
+  message(SEND_ERROR "${HEADER} speaks of ordinals 1 to ${CMAKE_MATCH_1}; ${TABLE} has ${count}")
   set(failed TRUE)
 endif()
 if(DEFINED VERSION)
